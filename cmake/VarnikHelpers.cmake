@@ -48,4 +48,5 @@ function(varnik_fuzzer name)
     COMMAND ${name} -max_total_time=${VARNIK_FUZZ_SECONDS} -rss_limit_mb=2048 -timeout=10
             ${dict_arg} ${scratch} ${ARG_CORPUS})
   set_tests_properties(${name} PROPERTIES TIMEOUT 120 LABELS fuzz)
+  set_property(GLOBAL APPEND PROPERTY VARNIK_FUZZERS ${name})
 endfunction()
