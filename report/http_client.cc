@@ -1,0 +1,149 @@
+#include "report/http_client.h"
+
+#include <curl/curl.h>
+
+#include <cstring>
+#include <mutex>
+#include <utility>
+
+#include <cstdlib>
+
+namespace report {
+
+const char kReportPathAndQuery[] = "/caller?c=site&a=writelog";
+
+namespace {
+
+// The common properties are written during start-up and then only read by
+// the delivery thread. The lock costs nothing measurable per report and keeps
+// a late writer (or a test) from racing with a delivery.
+std::mutex& CommonPropertiesLock() {
+  static std::mutex lock;
+  return lock;
+}
+
+std::map<std::string, std::string>& CommonPropertiesTable() {
+  static std::map<std::string, std::string> table;
+  return table;
+}
+
+// Interim: replaced by the platform's product hosts once they land.
+std::string ReportingHost() {
+  const char* host = std::getenv("VARNIK_SERVER_HOST");
+  return host && *host ? host : "tj.zorvsoft.com";
+}
+
+}  // namespace
+
+void InitHttpClientLibrary() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_ALL); });
+}
+
+HttpClient::HttpClient() : curl_(curl_easy_init()) {}
+
+HttpClient::~HttpClient() {
+  if (curl_) curl_easy_cleanup(curl_);
+  if (header_list_) curl_slist_free_all(header_list_);
+}
+
+void HttpClient::AddDefaultHeaders() {
+  AddHeader("Accept-Charset", "utf-8;q=0.7,*;q=0.3");
+  AddHeader("Accept-Language", "en-US,en;q=0.9");
+  AddHeader("Accept-Encoding", "deflate");
+  AddHeader("Cache-Control", "no-cache");
+  AddHeader("Connection", "close");
+  AddHeader("User-Agent",
+            "Mozilla/5.0 (Windows NT 6.1) AppleWebKit/537.36 (KHTML, like Gecko) "
+            "Chrome/56.0.2924.90 Safari/537.36 ZorvExplorer/9.3.2.17331");
+}
+
+void HttpClient::AddHeader(std::string name, std::string value) {
+  headers_.emplace(std::move(name), std::move(value));
+}
+
+void HttpClient::SetCommonProperty(std::string name, std::string value) {
+  std::lock_guard<std::mutex> hold(CommonPropertiesLock());
+  CommonPropertiesTable()[std::move(name)] = std::move(value);
+}
+
+void HttpClient::ClearCommonProperties() {
+  std::lock_guard<std::mutex> hold(CommonPropertiesLock());
+  CommonPropertiesTable().clear();
+}
+
+std::map<std::string, std::string> HttpClient::CommonProperties() {
+  std::lock_guard<std::mutex> hold(CommonPropertiesLock());
+  return CommonPropertiesTable();
+}
+
+void HttpClient::ApplyHeaders() {
+  {
+    std::lock_guard<std::mutex> hold(CommonPropertiesLock());
+    for (const auto& entry : CommonPropertiesTable()) cookies_.insert(entry);
+  }
+  std::string cookie;
+  for (const auto& [name, value] : cookies_) {
+    cookie.append(name).append("=").append(value).append(";");
+  }
+  if (!cookie.empty()) AddHeader("Cookie", std::move(cookie));
+
+  // A list from an earlier attempt is replaced, never extended, so a second
+  // attempt carries every header exactly once.
+  if (header_list_) {
+    curl_slist_free_all(header_list_);
+    header_list_ = nullptr;
+  }
+  for (const auto& [name, value] : headers_) {
+    std::string line = name + ": " + value;
+    curl_slist* grown = curl_slist_append(header_list_, line.c_str());
+    if (!grown) break;  // Out of memory: send the lines listed so far.
+    header_list_ = grown;
+  }
+  if (curl_) curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, header_list_);
+}
+
+int32_t HttpClient::PostLog(std::string& response, const std::string& body) {
+  int32_t result = 1;
+  const std::string url = ReportingUrl();
+  for (int32_t attempt = 0; attempt < attempts_; ++attempt) {
+    if (!curl_) {
+      result = 1;
+      continue;
+    }
+    CURLcode code = curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
+    if (code != CURLE_OK) {
+      result = code;
+      continue;
+    }
+    ApplyHeaders();
+    curl_easy_setopt(curl_, CURLOPT_POST, 1L);
+    curl_easy_setopt(curl_, CURLOPT_POSTFIELDS, body.data());
+    curl_easy_setopt(curl_, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+    curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &HttpClient::AppendResponseText);
+    curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &response);
+    curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT, static_cast<long>(connect_timeout_));
+    curl_easy_setopt(curl_, CURLOPT_TIMEOUT, static_cast<long>(total_timeout_));
+    curl_easy_setopt(curl_, CURLOPT_DNS_CACHE_TIMEOUT, static_cast<long>(dns_cache_timeout_));
+    curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl_, CURLOPT_HEADER, 0L);
+    if (!proxy_.empty()) curl_easy_setopt(curl_, CURLOPT_PROXY, proxy_.c_str());
+    result = curl_easy_perform(curl_);
+    if (result == CURLE_OK) break;
+  }
+  return result;
+}
+
+size_t HttpClient::AppendResponseText(char* data, size_t size, size_t count, void* response) {
+  const size_t total = size * count;
+  if (response && data) {
+    static_cast<std::string*>(response)->append(data, strnlen(data, total));
+  }
+  return total;
+}
+
+std::string HttpClient::ReportingUrl() {
+  return std::string("http://") + ReportingHost() + kReportPathAndQuery;
+}
+
+}  // namespace report

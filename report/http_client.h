@@ -1,0 +1,91 @@
+// The HTTP client that carries one statistics report to the reporting server.
+//
+// One object per report: construct, AddDefaultHeaders(), one PostLog(), destroy.
+// It promises that every attempt sends the standard headers and the Cookie
+// header exactly once each, in name order, that any complete HTTP answer
+// (whatever its status) counts as success, and that a dead or silent server
+// costs at most `attempts` times the total time-out. It never throws and never
+// uses signals, so it is safe on a worker thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <map>
+#include <string>
+
+typedef void CURL;
+struct curl_slist;
+
+namespace report {
+
+// The fixed path and query of the reporting endpoint.
+extern const char kReportPathAndQuery[];
+
+// Initialises libcurl process-wide (all subsystems). Call once on the UI
+// thread during start-up, before the first HttpClient exists; later calls do
+// nothing. The result is ignored: a failed start shows up as failed posts.
+void InitHttpClientLibrary();
+
+class HttpClient {
+ public:
+  HttpClient();
+  ~HttpClient();
+  HttpClient(const HttpClient&) = delete;
+  HttpClient& operator=(const HttpClient&) = delete;
+
+  // Adds the six standard request headers.
+  void AddDefaultHeaders();
+
+  // Inserts a request header unless a header of that name is already present:
+  // the first value wins.
+  void AddHeader(std::string name, std::string value);
+
+  // Process-wide table of properties sent as the Cookie header of every
+  // request. A name set again replaces the earlier value.
+  static void SetCommonProperty(std::string name, std::string value);
+  // Empties the table (start-up of tests; the product never clears it).
+  static void ClearCommonProperties();
+  static std::map<std::string, std::string> CommonProperties();
+
+  // Prepares the header lines of one attempt and hands them to the transfer.
+  void ApplyHeaders();
+
+  // POSTs `body` to the reporting server, up to attempts() times. Returns 0
+  // when a transfer completed, otherwise the libcurl code of the last attempt,
+  // or 1 when the client has no transfer handle. `response` receives the
+  // answer's text (a failed attempt's partial text stays and is appended to).
+  int32_t PostLog(std::string& response, const std::string& body);
+
+  // libcurl receive callback: appends the chunk (up to its first NUL byte) to
+  // the std::string at `response` and always claims the whole chunk.
+  static size_t AppendResponseText(char* data, size_t size, size_t count, void* response);
+
+  // The address every attempt posts to: "http://" + reporting host + path.
+  static std::string ReportingUrl();
+
+  int32_t dns_cache_timeout() const { return dns_cache_timeout_; }
+  int32_t connect_timeout() const { return connect_timeout_; }
+  int32_t attempts() const { return attempts_; }
+  int32_t total_timeout() const { return total_timeout_; }
+  const std::string& proxy() const { return proxy_; }
+  void set_dns_cache_timeout(int32_t seconds) { dns_cache_timeout_ = seconds; }
+  void set_connect_timeout(int32_t seconds) { connect_timeout_ = seconds; }
+  void set_attempts(int32_t attempts) { attempts_ = attempts; }
+  void set_total_timeout(int32_t seconds) { total_timeout_ = seconds; }
+  void set_proxy(std::string proxy) { proxy_ = std::move(proxy); }
+
+  const std::map<std::string, std::string>& headers() const { return headers_; }
+
+ private:
+  CURL* curl_;
+  int32_t dns_cache_timeout_ = 60;
+  int32_t connect_timeout_ = 15;
+  int32_t attempts_ = 2;
+  int32_t total_timeout_ = 15;
+  std::map<std::string, std::string> headers_;
+  std::map<std::string, std::string> cookies_;
+  curl_slist* header_list_ = nullptr;
+  std::string proxy_;
+};
+
+}  // namespace report

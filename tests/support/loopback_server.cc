@@ -1,0 +1,380 @@
+#include "tests/support/loopback_server.h"
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <poll.h>
+#include <sys/eventfd.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+namespace testsupport {
+
+namespace {
+
+constexpr size_t kMaxHeadBytes = 64 * 1024;
+constexpr size_t kMaxBodyBytes = 256 * 1024 * 1024;
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'A' && x <= 'Z') x = static_cast<char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+std::string_view Trim(std::string_view text) {
+  while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) text.remove_suffix(1);
+  return text;
+}
+
+// Waits until `fd` is readable or the server stops. False when stopping.
+bool WaitReadable(int fd, int stop_fd) {
+  pollfd fds[2] = {{fd, POLLIN, 0}, {stop_fd, POLLIN, 0}};
+  for (;;) {
+    int n = poll(fds, 2, -1);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) return false;
+    if (fds[1].revents) return false;
+    return true;
+  }
+}
+
+// Reads more bytes from `fd` into `buffer`. False on end, error or stop.
+bool ReadMore(int fd, int stop_fd, std::string& buffer) {
+  if (!WaitReadable(fd, stop_fd)) return false;
+  char chunk[16 * 1024];
+  ssize_t n;
+  do {
+    n = recv(fd, chunk, sizeof(chunk), 0);
+  } while (n < 0 && errno == EINTR);
+  if (n <= 0) return false;
+  buffer.append(chunk, static_cast<size_t>(n));
+  return true;
+}
+
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    ssize_t n = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    bytes.remove_prefix(static_cast<size_t>(n));
+  }
+  return true;
+}
+
+// Reads a chunked body from `buffer` (refilled from the socket), appending the
+// raw bytes to `raw` and the payload to `body`. False on a malformed body.
+bool ReadChunkedBody(int fd, int stop_fd, std::string& buffer, std::string& raw,
+                     std::string& body) {
+  auto read_line = [&](std::string& line) {
+    size_t end;
+    while ((end = buffer.find("\r\n")) == std::string::npos) {
+      if (buffer.size() > kMaxHeadBytes || !ReadMore(fd, stop_fd, buffer)) return false;
+    }
+    line = buffer.substr(0, end);
+    raw.append(buffer, 0, end + 2);
+    buffer.erase(0, end + 2);
+    return true;
+  };
+  std::string line;
+  for (;;) {
+    if (!read_line(line)) return false;
+    char* end = nullptr;
+    unsigned long size = std::strtoul(line.c_str(), &end, 16);
+    if (end == line.c_str() || size > kMaxBodyBytes || body.size() + size > kMaxBodyBytes) {
+      return false;
+    }
+    if (size == 0) {
+      // Trailer lines up to the empty line.
+      do {
+        if (!read_line(line)) return false;
+      } while (!line.empty());
+      return true;
+    }
+    while (buffer.size() < size + 2) {
+      if (!ReadMore(fd, stop_fd, buffer)) return false;
+    }
+    body.append(buffer, 0, size);
+    raw.append(buffer, 0, size + 2);
+    buffer.erase(0, size + 2);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> RecordedRequest::HeaderNames() const {
+  std::vector<std::string> names;
+  for (const auto& line : header_lines) names.push_back(line.substr(0, line.find(':')));
+  return names;
+}
+
+std::string RecordedRequest::HeaderValue(std::string_view name) const {
+  for (const auto& line : header_lines) {
+    size_t colon = line.find(':');
+    if (colon != std::string::npos && EqualsNoCase(std::string_view(line).substr(0, colon), name)) {
+      return std::string(Trim(std::string_view(line).substr(colon + 1)));
+    }
+  }
+  return std::string();
+}
+
+size_t RecordedRequest::HeaderCount(std::string_view name) const {
+  size_t count = 0;
+  for (const auto& line : header_lines) {
+    size_t colon = line.find(':');
+    if (colon != std::string::npos && EqualsNoCase(std::string_view(line).substr(0, colon), name)) {
+      ++count;
+    }
+  }
+  return count;
+}
+
+struct LoopbackServer::Connection {
+  int client_fd = -1;
+  int backend_fd = -1;
+  std::thread pump;  // Backend answers back to the client.
+};
+
+LoopbackServer::LoopbackServer() = default;
+
+LoopbackServer::~LoopbackServer() { Stop(); }
+
+bool LoopbackServer::Start() {
+  if (running_) return true;
+  // Requests that no route takes get the default status.
+  auto fallback = [this](const httplib::Request&, httplib::Response& res) {
+    res.status = default_status_;
+    res.set_content("ok", "text/plain");
+  };
+  backend_.Get(".*", fallback);
+  backend_.Post(".*", fallback);
+  backend_.Put(".*", fallback);
+  backend_.Delete(".*", fallback);
+  backend_port_ = backend_.bind_to_any_port("127.0.0.1");
+  if (backend_port_ <= 0) return false;
+  backend_thread_ = std::thread([this] { backend_.listen_after_bind(); });
+
+  stop_fd_ = eventfd(0, EFD_CLOEXEC);
+  listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  address.sin_port = 0;
+  socklen_t length = sizeof(address);
+  if (stop_fd_ < 0 || listen_fd_ < 0 ||
+      bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
+      listen(listen_fd_, 64) != 0 ||
+      getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+    running_ = true;
+    Stop();
+    return false;
+  }
+  port_ = ntohs(address.sin_port);
+  running_ = true;
+  accept_thread_ = std::thread([this] { AcceptLoop(); });
+  return true;
+}
+
+void LoopbackServer::Stop() {
+  if (!running_.exchange(false)) return;
+  if (stop_fd_ >= 0) {
+    uint64_t one = 1;
+    ssize_t ignored = write(stop_fd_, &one, sizeof(one));
+    (void)ignored;
+  }
+  if (accept_thread_.joinable()) accept_thread_.join();
+  std::vector<std::thread> threads;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    threads.swap(connection_threads_);
+  }
+  for (auto& thread : threads) thread.join();
+  connections_.clear();
+  backend_.stop();
+  if (backend_thread_.joinable()) backend_thread_.join();
+  if (listen_fd_ >= 0) close(listen_fd_);
+  if (stop_fd_ >= 0) close(stop_fd_);
+  listen_fd_ = stop_fd_ = -1;
+}
+
+std::string LoopbackServer::host_port() const {
+  return "127.0.0.1:" + std::to_string(port_);
+}
+
+std::vector<RecordedRequest> LoopbackServer::Requests() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return requests_;
+}
+
+size_t LoopbackServer::RequestCount() const {
+  std::lock_guard<std::mutex> hold(mutex_);
+  return requests_.size();
+}
+
+void LoopbackServer::ClearRequests() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  requests_.clear();
+}
+
+bool LoopbackServer::WaitForRequests(size_t count, std::chrono::milliseconds timeout) const {
+  std::unique_lock<std::mutex> hold(mutex_);
+  return recorded_.wait_for(hold, timeout, [&] { return requests_.size() >= count; });
+}
+
+void LoopbackServer::Record(RecordedRequest request) {
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    requests_.push_back(std::move(request));
+  }
+  recorded_.notify_all();
+}
+
+void LoopbackServer::AcceptLoop() {
+  for (;;) {
+    if (!WaitReadable(listen_fd_, stop_fd_)) return;
+    int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
+    if (fd < 0) continue;
+    ++connections_accepted_;
+    auto connection = std::make_shared<Connection>();
+    connection->client_fd = fd;
+    std::lock_guard<std::mutex> hold(mutex_);
+    connections_.push_back(connection);
+    connection_threads_.emplace_back([this, connection] { ServeConnection(connection); });
+  }
+}
+
+void LoopbackServer::ServeConnection(std::shared_ptr<Connection> connection) {
+  const int fd = connection->client_fd;
+  std::string buffer;
+  for (;;) {
+    // Request line and header lines.
+    size_t head_end;
+    while ((head_end = buffer.find("\r\n\r\n")) == std::string::npos) {
+      if (buffer.size() > kMaxHeadBytes || !ReadMore(fd, stop_fd_, buffer)) goto done;
+    }
+    RecordedRequest request;
+    std::string raw = buffer.substr(0, head_end + 4);
+    {
+      std::string_view head(raw.data(), head_end);
+      size_t line_end = head.find("\r\n");
+      std::string_view request_line = head.substr(0, line_end);
+      size_t first_blank = request_line.find(' ');
+      size_t last_blank = request_line.rfind(' ');
+      if (first_blank == std::string_view::npos || last_blank <= first_blank) goto done;
+      request.method = std::string(request_line.substr(0, first_blank));
+      request.target =
+          std::string(request_line.substr(first_blank + 1, last_blank - first_blank - 1));
+      size_t question = request.target.find('?');
+      request.path = request.target.substr(0, question);
+      if (question != std::string::npos) request.query = request.target.substr(question + 1);
+      while (line_end != std::string_view::npos) {
+        size_t start = line_end + 2;
+        line_end = head.find("\r\n", start);
+        request.header_lines.emplace_back(head.substr(start, line_end - start));
+      }
+    }
+    buffer.erase(0, head_end + 4);
+
+    // Body.
+    std::string length_text = request.HeaderValue("Content-Length");
+    if (EqualsNoCase(request.HeaderValue("Transfer-Encoding"), "chunked")) {
+      if (!ReadChunkedBody(fd, stop_fd_, buffer, raw, request.body)) goto done;
+    } else if (!length_text.empty()) {
+      unsigned long long length = std::strtoull(length_text.c_str(), nullptr, 10);
+      if (length > kMaxBodyBytes) goto done;
+      while (buffer.size() < length) {
+        if (!ReadMore(fd, stop_fd_, buffer)) goto done;
+      }
+      request.body = buffer.substr(0, length);
+      raw += request.body;
+      buffer.erase(0, length);
+    }
+    Record(std::move(request));
+
+    const Mode mode = mode_;
+    if (mode == Mode::kClose) goto done;
+    if (mode == Mode::kStall) {
+      // Hold the connection until the client gives up or the server stops.
+      std::string ignored;
+      while (ReadMore(fd, stop_fd_, ignored)) ignored.clear();
+      goto done;
+    }
+
+    if (connection->backend_fd < 0) {
+      int backend = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+      sockaddr_in address{};
+      address.sin_family = AF_INET;
+      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+      address.sin_port = htons(static_cast<uint16_t>(backend_port_));
+      if (backend < 0 ||
+          connect(backend, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
+        if (backend >= 0) close(backend);
+        goto done;
+      }
+      connection->backend_fd = backend;
+      int stop_fd = stop_fd_;
+      connection->pump = std::thread([fd, backend, stop_fd] {
+        std::string bytes;
+        while (ReadMore(backend, stop_fd, bytes)) {
+          if (!WriteAll(fd, bytes)) break;
+          bytes.clear();
+        }
+        // The answer is complete (or the server stops): end the client's side.
+        shutdown(fd, SHUT_RDWR);
+      });
+    }
+    if (!WriteAll(connection->backend_fd, raw)) goto done;
+  }
+done:
+  shutdown(fd, SHUT_RDWR);
+  if (connection->backend_fd >= 0) shutdown(connection->backend_fd, SHUT_RDWR);
+  if (connection->pump.joinable()) connection->pump.join();
+  if (connection->backend_fd >= 0) close(connection->backend_fd);
+  close(fd);
+}
+
+bool Base64Decode(std::string_view text, std::string* bytes) {
+  auto value_of = [](char c) -> int {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+  };
+  if (text.size() % 4 != 0) return false;
+  std::string out;
+  out.reserve(text.size() / 4 * 3);
+  for (size_t i = 0; i < text.size(); i += 4) {
+    const bool last = i + 4 == text.size();
+    int pad = 0;
+    if (last && text[i + 3] == '=') pad = text[i + 2] == '=' ? 2 : 1;
+    uint32_t group = 0;
+    for (int k = 0; k < 4; ++k) {
+      int v = k >= 4 - pad ? 0 : value_of(text[i + k]);
+      if (v < 0) return false;
+      group = (group << 6) | static_cast<uint32_t>(v);
+    }
+    out += static_cast<char>(group >> 16);
+    if (pad < 2) out += static_cast<char>((group >> 8) & 0xFF);
+    if (pad < 1) out += static_cast<char>(group & 0xFF);
+  }
+  *bytes = std::move(out);
+  return true;
+}
+
+bool DecodeLogBody(std::string_view body, std::string* envelope) {
+  constexpr std::string_view kPrefix = "log=";
+  if (body.substr(0, kPrefix.size()) != kPrefix) return false;
+  return Base64Decode(body.substr(kPrefix.size()), envelope);
+}
+
+}  // namespace testsupport

@@ -1,0 +1,119 @@
+// A real HTTP server on 127.0.0.1 for tests, benchmarks and the demo.
+//
+// A small recorder in front sees every request's bytes exactly as they came
+// over the wire (request line, header lines in order with duplicates, body)
+// and then, depending on the mode, hands the request to a cpp-httplib server
+// behind it, holds the connection open without answering, or closes it.
+// Routes are ordinary cpp-httplib handlers added through routes() before
+// Start(); any request no route takes gets default_status() and a short text.
+// Everything listens on 127.0.0.1 with ephemeral ports; Stop() (or the
+// destructor) ends every connection and thread, stalled ones included.
+#pragma once
+
+#include <httplib.h>
+
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <cstddef>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <string_view>
+#include <thread>
+#include <vector>
+
+namespace testsupport {
+
+// One request as it arrived.
+struct RecordedRequest {
+  std::string method;
+  std::string target;  // As on the request line: path and "?query".
+  std::string path;
+  std::string query;                      // Without the "?"; empty when none.
+  std::vector<std::string> header_lines;  // "Name: value", in wire order.
+  std::string body;                       // Content-Length or de-chunked bytes.
+
+  // The header names in wire order.
+  std::vector<std::string> HeaderNames() const;
+  // The value of the first header of that name (ASCII case ignored), "" if none.
+  std::string HeaderValue(std::string_view name) const;
+  // How many lines carry a header of that name.
+  size_t HeaderCount(std::string_view name) const;
+};
+
+class LoopbackServer {
+ public:
+  enum class Mode {
+    kServe,  // Hand the request to the routes and send their answer.
+    kStall,  // Record the request, then never answer and never close.
+    kClose,  // Record the request, then close the connection without answer.
+  };
+
+  LoopbackServer();
+  ~LoopbackServer();
+  LoopbackServer(const LoopbackServer&) = delete;
+  LoopbackServer& operator=(const LoopbackServer&) = delete;
+
+  // Add handlers here before Start().
+  httplib::Server& routes() { return backend_; }
+
+  // Listens on 127.0.0.1 with an ephemeral port. False when it cannot.
+  bool Start();
+  // Ends every connection (stalled ones too) and joins every thread.
+  void Stop();
+
+  int port() const { return port_; }
+  // "127.0.0.1:port", the form VARNIK_SERVER_HOST takes.
+  std::string host_port() const;
+
+  void set_mode(Mode mode) { mode_ = mode; }
+  Mode mode() const { return mode_; }
+  // Status of the answer to requests that no route takes (200 at first).
+  void set_default_status(int status) { default_status_ = status; }
+  int default_status() const { return default_status_; }
+
+  std::vector<RecordedRequest> Requests() const;
+  size_t RequestCount() const;
+  void ClearRequests();
+  // Waits until at least `count` requests were recorded, at most `timeout`.
+  bool WaitForRequests(size_t count, std::chrono::milliseconds timeout) const;
+  // Connections accepted so far.
+  size_t ConnectionCount() const { return connections_accepted_; }
+
+ private:
+  struct Connection;
+
+  void AcceptLoop();
+  void ServeConnection(std::shared_ptr<Connection> connection);
+  void Record(RecordedRequest request);
+
+  httplib::Server backend_;
+  std::thread backend_thread_;
+  int backend_port_ = 0;
+
+  int listen_fd_ = -1;
+  int stop_fd_ = -1;  // eventfd: readable once Stop() began.
+  int port_ = 0;
+  std::thread accept_thread_;
+  std::atomic<bool> running_{false};
+  std::atomic<Mode> mode_{Mode::kServe};
+  std::atomic<int> default_status_{200};
+  std::atomic<size_t> connections_accepted_{0};
+
+  mutable std::mutex mutex_;
+  mutable std::condition_variable recorded_;
+  std::vector<RecordedRequest> requests_;
+  std::vector<std::shared_ptr<Connection>> connections_;
+  std::vector<std::thread> connection_threads_;
+};
+
+// Standard Base64 decoding with "=" padding. False on a character outside
+// the alphabet, a length that is not a multiple of four or misplaced padding.
+bool Base64Decode(std::string_view text, std::string* bytes);
+
+// The envelope inside a report body "log=<Base64>", or false when the body
+// does not have that form.
+bool DecodeLogBody(std::string_view body, std::string* envelope);
+
+}  // namespace testsupport
