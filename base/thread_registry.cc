@@ -1,0 +1,95 @@
+#include "base/thread_registry.h"
+
+#include <map>
+#include <mutex>
+#include <utility>
+
+#include "base/framework_thread.h"
+#include "base/message_loop_proxy.h"
+
+namespace nbase {
+namespace {
+
+struct Registry {
+  std::mutex mutex;
+  std::map<ThreadId, FrameworkThread*> threads;
+};
+
+Registry& GetRegistry() {
+  static Registry* registry = new Registry;  // never destroyed: usable at exit
+  return *registry;
+}
+
+}  // namespace
+
+bool ThreadRegistry::RegisterThread(ThreadId id) {
+  ThreadLocalRecord* record = FrameworkThread::CurrentRecord();
+  if (id < 0 || !record) return false;
+  Registry& registry = GetRegistry();
+  {
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    auto inserted = registry.threads.emplace(id, record->framework_thread);
+    if (!inserted.second && inserted.first->second != record->framework_thread) return false;
+  }
+  ++record->managed_count;
+  record->managed_thread_id = id;
+  return true;
+}
+
+bool ThreadRegistry::UnregisterThread() {
+  ThreadLocalRecord* record = FrameworkThread::CurrentRecord();
+  if (!record || record->managed_count <= 0) return false;
+  if (--record->managed_count == 0) {
+    Registry& registry = GetRegistry();
+    std::lock_guard<std::mutex> lock(registry.mutex);
+    auto it = registry.threads.find(record->managed_thread_id);
+    if (it != registry.threads.end() && it->second == record->framework_thread) {
+      registry.threads.erase(it);
+    }
+    record->managed_thread_id = -1;
+  }
+  return true;
+}
+
+ThreadId ThreadRegistry::CurrentThreadId() {
+  ThreadLocalRecord* record = FrameworkThread::CurrentRecord();
+  return record ? record->managed_thread_id : -1;
+}
+
+std::shared_ptr<MessageLoopProxy> ThreadRegistry::GetLoopProxy(ThreadId id) {
+  Registry& registry = GetRegistry();
+  std::lock_guard<std::mutex> lock(registry.mutex);
+  auto it = registry.threads.find(id);
+  if (it == registry.threads.end()) return nullptr;
+  return it->second->message_loop_proxy();
+}
+
+bool ThreadRegistry::PostTask(ThreadId id, StdClosure task) {
+  std::shared_ptr<MessageLoopProxy> proxy = GetLoopProxy(id);
+  return proxy && proxy->PostTask(std::move(task));
+}
+
+bool ThreadRegistry::PostDelayedTask(ThreadId id, StdClosure task, TimeDelta delay) {
+  std::shared_ptr<MessageLoopProxy> proxy = GetLoopProxy(id);
+  return proxy && proxy->PostDelayedTask(std::move(task), delay);
+}
+
+bool ThreadRegistry::PostNonNestableTask(ThreadId id, StdClosure task) {
+  std::shared_ptr<MessageLoopProxy> proxy = GetLoopProxy(id);
+  return proxy && proxy->PostNonNestableTask(std::move(task));
+}
+
+bool ThreadRegistry::PostRepeatedTask(ThreadId id, const WeakCallback<StdClosure>& task,
+                                      TimeDelta delay, int times) {
+  if (times == 0 || times < -1) return false;
+  StdClosure run = [id, task, delay, times] {
+    if (task.Expired()) return;
+    task();
+    if (task.Expired()) return;
+    int remaining = times == -1 ? -1 : times - 1;
+    if (remaining != 0) PostRepeatedTask(id, task, delay, remaining);
+  };
+  return PostDelayedTask(id, std::move(run), delay);
+}
+
+}  // namespace nbase
