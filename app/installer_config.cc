@@ -1,0 +1,74 @@
+#include "app/installer_config.h"
+
+#include "platform/embedded_resources.h"
+#include "platform/file_system.h"
+#include "platform/path_util.h"
+#include "platform/product_hosts.h"
+#include "platform/registry.h"
+#include "platform/special_folders.h"
+
+namespace app {
+
+InstallerConfig InstallerConfig::Compute() {
+  std::u16string channel;
+  bool found = platform::ReadChannel(&channel);
+  return ComputeWithChannel(found, std::move(channel));
+}
+
+InstallerConfig InstallerConfig::ComputeWithChannel(bool channel_found, std::u16string channel) {
+  InstallerConfig config;
+  config.install_dir = InstallDirFor(platform::GetSpecialFolder(platform::kCsidlProgramFilesX86));
+
+  config.channel = channel_found ? std::move(channel) : std::u16string(kDefaultChannel);
+  if (config.channel != kUpgradeChannel && !config.channel.empty()) {
+    platform::WriteRegString(platform::kAppInfoKey, platform::kInstallerChannelValue,
+                             config.channel);
+  }
+
+  std::u16string earlier =
+      platform::ReadRegString(platform::kAppInfoKey, platform::kInstallerPathValue);
+  if (!earlier.empty()) {
+    // An earlier folder wins even when the product's files are gone; only the
+    // flag tells whether they are still there.
+    config.install_dir = earlier;
+    config.existing_install = platform::PathExists(platform::JoinPath(earlier, kProductAppFileName));
+  }
+
+  config.package_url = BuildPackageUrl(platform::GetSiteHost(), config.channel);
+
+  config.download_dir = platform::WithTrailingSeparator(ChooseDownloadDir(DownloadDirCandidates()));
+  config.installer_file = config.download_dir + kPackageFileName;
+  return config;
+}
+
+std::vector<std::u16string> InstallerConfig::DownloadDirCandidates() {
+  return {
+      platform::JoinPath(platform::GetSpecialFolder(platform::kCsidlAppData), kDownloadDirSuffix),
+      platform::GetSpecialFolder(platform::kCsidlDesktop),
+      platform::GetPrivateTempFolder(u"/var/tmp"),
+      platform::GetPrivateTempFolder(u"/tmp"),
+  };
+}
+
+std::u16string InstallerConfig::ChooseDownloadDir(const std::vector<std::u16string>& candidates) {
+  for (const std::u16string& candidate : candidates) {
+    if (!candidate.empty() && platform::IsUsableDownloadDir(candidate)) return candidate;
+  }
+  return candidates.empty() ? std::u16string() : candidates.back();
+}
+
+std::u16string InstallerConfig::BuildPackageUrl(std::u16string_view host,
+                                                std::u16string_view channel) {
+  std::u16string url = u"http://";
+  url += host;
+  url += kPackagePathAndQuery;
+  url += kChannelQuery;
+  url += channel;
+  return url;
+}
+
+std::u16string InstallerConfig::InstallDirFor(std::u16string_view folder) {
+  return platform::JoinPath(folder, kInstallDirSuffix);
+}
+
+}  // namespace app

@@ -1,0 +1,67 @@
+// The installer's configuration: where the product goes, where the package
+// is downloaded to and from, and the channel of this build. Computed once,
+// on the UI thread, by the main window's constructor; afterwards only
+// install_dir changes (the user's choice of folder).
+//
+// This header includes nothing above platform/, so the window layer may use
+// it while the arrows stay one-way.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace app {
+
+// Appended to the program-files folder, or to a folder the user picks.
+inline constexpr char16_t kInstallDirSuffix[] = u"zorv/dudIdiruvovo";
+// Appended to the application-data folder: the first download folder.
+inline constexpr char16_t kDownloadDirSuffix[] = u"zorv/DudIdiruvovo/Files";
+inline constexpr char16_t kPackageFileName[] = u"DudIdiruvovoInstaller.exe";
+// Its presence in an earlier installation folder marks that installation.
+inline constexpr char16_t kProductAppFileName[] = u"vidIvurodezirarod.exe";
+inline constexpr char16_t kDefaultChannel[] = u"default";
+inline constexpr char16_t kUpgradeChannel[] = u"upgrade";
+inline constexpr char16_t kPackagePathAndQuery[] = u"/caller?c=site&a=downloadPackage&coopcom=zorv";
+inline constexpr char16_t kChannelQuery[] = u"&channel=";
+
+class InstallerConfig {
+ public:
+  std::u16string package_url;
+  std::u16string download_dir;    // always ends with exactly one separator
+  std::u16string installer_file;  // download_dir + kPackageFileName
+  std::u16string install_dir;
+  std::u16string channel;
+  bool existing_install = false;
+
+  // Computes every value in this order, with the side effects that belong to
+  // it: install folder, channel (from the executable's resource, "default"
+  // when missing), the InstallerChannel record (unless the channel is
+  // "upgrade" or empty), an earlier installation from InstallerPath, the
+  // package address, and the first usable download folder (created on disk).
+  static InstallerConfig Compute();
+
+  // The same with the channel resource given: `channel_found` false stands
+  // for a missing resource.
+  static InstallerConfig ComputeWithChannel(bool channel_found, std::u16string channel);
+
+  // The download folder candidates in the order they are tried: the
+  // application-data folder + kDownloadDirSuffix, the desktop, and the
+  // user's private temporary folders under /var/tmp and /tmp (a refused
+  // private folder stays in the list as an empty, never usable, entry).
+  static std::vector<std::u16string> DownloadDirCandidates();
+
+  // The first usable candidate. When none is usable the list is not tried
+  // again: the last candidate is taken, so the download fails there with a
+  // clear file error instead of the installer hanging at start.
+  static std::u16string ChooseDownloadDir(const std::vector<std::u16string>& candidates);
+
+  // "http://" + host + kPackagePathAndQuery + kChannelQuery + channel, the
+  // channel appended as it is.
+  static std::u16string BuildPackageUrl(std::u16string_view host, std::u16string_view channel);
+
+  // A folder the user picked, made into an installation folder.
+  static std::u16string InstallDirFor(std::u16string_view folder);
+};
+
+}  // namespace app

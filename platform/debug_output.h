@@ -1,0 +1,18 @@
+// Diagnostic output of the process, the stand-in for the debugger output of
+// the original platform. Silent unless the environment variable VARNIK_DEBUG
+// is "1"; then every text goes to standard error as one UTF-8 piece, written
+// with a single call so texts of different threads never interleave within
+// one piece. Texts are passed on as given: callers add their own line ends.
+#pragma once
+
+#include <string_view>
+
+namespace platform {
+
+inline constexpr char kDebugVariable[] = "VARNIK_DEBUG";
+
+bool IsDebugOutputEnabled();
+void DebugOutput(std::u16string_view text);
+void DebugOutput(std::string_view text);
+
+}  // namespace platform

@@ -1,0 +1,36 @@
+#include "platform/debug_output.h"
+
+#include <errno.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "base/utf.h"
+
+namespace platform {
+
+bool IsDebugOutputEnabled() {
+  const char* value = std::getenv(kDebugVariable);
+  return value != nullptr && std::strcmp(value, "1") == 0;
+}
+
+void DebugOutput(std::string_view text) {
+  if (text.empty() || !IsDebugOutputEnabled()) return;
+  const char* data = text.data();
+  size_t left = text.size();
+  while (left > 0) {
+    ssize_t written = write(STDERR_FILENO, data, left);
+    if (written < 0 && errno == EINTR) continue;
+    if (written <= 0) return;
+    data += written;
+    left -= static_cast<size_t>(written);
+  }
+}
+
+void DebugOutput(std::u16string_view text) {
+  if (!IsDebugOutputEnabled()) return;
+  DebugOutput(std::string_view(nbase::Utf16ToUtf8(text)));
+}
+
+}  // namespace platform

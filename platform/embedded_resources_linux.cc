@@ -1,0 +1,52 @@
+#include "platform/embedded_resources.h"
+
+#include <mutex>
+
+#include "base/utf.h"
+#include "platform/resource_table.h"
+
+namespace platform {
+namespace {
+
+const ResourceTable& OwnTable() {
+  static const ResourceTable* table = [] {
+    auto* loaded = new ResourceTable();
+    if (!ResourceTable::ReadFromFile("/proc/self/exe", loaded)) *loaded = ResourceTable();
+    return loaded;
+  }();
+  return *table;
+}
+
+bool Lookup(const ResourceTable& table, std::u16string_view type, int32_t id, std::string* bytes) {
+  const ResourceTable::Entry* entry = table.Find(nbase::Utf16ToUtf8(type), id);
+  if (entry == nullptr) return false;
+  *bytes = entry->bytes;
+  return true;
+}
+
+}  // namespace
+
+bool LoadEmbeddedResource(std::u16string_view type, int32_t id, std::string* bytes) {
+  return Lookup(OwnTable(), type, id, bytes);
+}
+
+bool LoadResourceFromFile(const std::string& path, std::u16string_view type, int32_t id,
+                          std::string* bytes) {
+  ResourceTable table;
+  if (!ResourceTable::ReadFromFile(path, &table)) return false;
+  return Lookup(table, type, id, bytes);
+}
+
+std::u16string DecodeChannel(std::string_view bytes) {
+  if (bytes.size() > kMaxChannelBytes) bytes = bytes.substr(0, kMaxChannelBytes);
+  return nbase::Utf8ToUtf16(bytes);
+}
+
+bool ReadChannel(std::u16string* channel) {
+  std::string bytes;
+  if (!LoadEmbeddedResource(kChannelResourceType, kChannelResourceId, &bytes)) return false;
+  *channel = DecodeChannel(bytes);
+  return true;
+}
+
+}  // namespace platform

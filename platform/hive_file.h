@@ -1,0 +1,46 @@
+// The per-user hive on disk: $XDG_CONFIG_HOME/varnik/user.hive (default
+// ~/.config/varnik/user.hive), next to its lock file user.hive.lock.
+//
+// Promises:
+// - Readers always see a whole hive: writers replace the file by rename.
+// - Every update is crash-safe: the new hive goes to user.hive.tmp, is
+//   fsync'd, renamed over user.hive, and the folder is fsync'd; a writer
+//   killed at any point leaves either the old or the new hive.
+// - Updates are serialised between processes by an exclusive flock on the
+//   lock file and re-read the hive under that lock, so no update is lost.
+// - A damaged hive is never overwritten silently: the next update moves it
+//   aside to user.hive.damaged-<ms>-<pid> and starts from an empty hive.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "platform/hive.h"
+
+namespace platform {
+
+class HiveFile {
+ public:
+  explicit HiveFile(std::string path) : path_(std::move(path)) {}
+
+  // The current user's hive file; empty when no config folder is known.
+  static std::string DefaultPath();
+
+  // 0 with the hive, kErrorFileNotFound when there is no hive file,
+  // kErrorInvalidData when it is damaged (left as it is).
+  int32_t Read(Hive* hive) const;
+
+  // Applies `change` to the current hive under the lock and writes the
+  // result. When `change` returns non-zero nothing is written and that code
+  // is returned. Otherwise 0, or an error code when the folder, lock or file
+  // cannot be written (the old hive then stays as it was).
+  int32_t Update(const std::function<int32_t(Hive*)>& change);
+
+  const std::string& path() const { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace platform

@@ -1,0 +1,179 @@
+#include "platform/resource_table.h"
+
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+#include <cstring>
+
+namespace platform {
+namespace {
+
+constexpr char kMagic[8] = {'V', 'R', 'N', 'K', 'R', 'E', 'S', '1'};
+
+uint64_t ReadLe(std::string_view data, size_t offset, size_t width) {
+  uint64_t value = 0;
+  for (size_t i = 0; i < width; ++i) {
+    value |= static_cast<uint64_t>(static_cast<unsigned char>(data[offset + i])) << (8 * i);
+  }
+  return value;
+}
+
+void AppendLe(std::string* out, uint64_t value, size_t width) {
+  for (size_t i = 0; i < width; ++i) out->push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+}
+
+uint32_t Crc(std::string_view data) {
+  uLong crc = crc32(0L, Z_NULL, 0);
+  // zlib takes the length as uInt; feed large inputs in pieces.
+  while (!data.empty()) {
+    size_t piece = data.size() > (1u << 30) ? (1u << 30) : data.size();
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(data.data()), static_cast<uInt>(piece));
+    data.remove_prefix(piece);
+  }
+  return static_cast<uint32_t>(crc);
+}
+
+bool ReadWholeFile(const std::string& path, std::string* content) {
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  content->clear();
+  char buffer[65536];
+  while (true) {
+    ssize_t n = read(fd, buffer, sizeof(buffer));
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      close(fd);
+      return false;
+    }
+    if (n == 0) break;
+    content->append(buffer, static_cast<size_t>(n));
+  }
+  close(fd);
+  return true;
+}
+
+}  // namespace
+
+bool ResourceTable::Parse(std::string_view file, ResourceTable* table, size_t* program_size) {
+  *program_size = file.size();
+  if (file.size() < kFooterSize) return false;
+  std::string_view footer = file.substr(file.size() - kFooterSize);
+  if (std::memcmp(footer.data() + 16, kMagic, sizeof(kMagic)) != 0) return false;
+  uint64_t table_size = ReadLe(footer, 0, 8);
+  uint64_t count = ReadLe(footer, 8, 4);
+  uint32_t crc = static_cast<uint32_t>(ReadLe(footer, 12, 4));
+  if (table_size > file.size() - kFooterSize) return false;
+  std::string_view data = file.substr(file.size() - kFooterSize - table_size, table_size);
+  if (Crc(data) != crc) return false;
+  std::vector<Entry> entries;
+  size_t pos = 0;
+  for (uint64_t i = 0; i < count; ++i) {
+    if (data.size() - pos < 4) return false;
+    uint64_t type_size = ReadLe(data, pos, 4);
+    pos += 4;
+    if (data.size() - pos < type_size + 12) return false;
+    Entry entry;
+    entry.type.assign(data.substr(pos, type_size));
+    pos += type_size;
+    entry.id = static_cast<int32_t>(static_cast<uint32_t>(ReadLe(data, pos, 4)));
+    uint64_t size = ReadLe(data, pos + 4, 8);
+    pos += 12;
+    if (data.size() - pos < size) return false;
+    entry.bytes.assign(data.substr(pos, size));
+    pos += size;
+    entries.push_back(std::move(entry));
+  }
+  if (pos != data.size()) return false;
+  table->entries_ = std::move(entries);
+  *program_size = file.size() - kFooterSize - table_size;
+  return true;
+}
+
+bool ResourceTable::ReadFromFile(const std::string& path, ResourceTable* table) {
+  std::string content;
+  if (!ReadWholeFile(path, &content)) return false;
+  size_t program_size = 0;
+  return Parse(content, table, &program_size);
+}
+
+std::string ResourceTable::Serialize() const {
+  std::string data;
+  for (const Entry& entry : entries_) {
+    AppendLe(&data, entry.type.size(), 4);
+    data += entry.type;
+    AppendLe(&data, static_cast<uint32_t>(entry.id), 4);
+    AppendLe(&data, entry.bytes.size(), 8);
+    data += entry.bytes;
+  }
+  std::string out = data;
+  AppendLe(&out, data.size(), 8);
+  AppendLe(&out, entries_.size(), 4);
+  AppendLe(&out, Crc(data), 4);
+  out.append(kMagic, sizeof(kMagic));
+  return out;
+}
+
+int ResourceTable::WriteToFile(const std::string& path) const {
+  std::string content;
+  if (!ReadWholeFile(path, &content)) return errno != 0 ? errno : EIO;
+  struct stat st;
+  if (stat(path.c_str(), &st) != 0) return errno;
+  ResourceTable old;
+  size_t program_size = 0;
+  Parse(content, &old, &program_size);
+  content.resize(program_size);
+  content += Serialize();
+
+  std::string temp = path + ".resources-tmp";
+  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
+  if (fd < 0) return errno;
+  const char* data = content.data();
+  size_t left = content.size();
+  while (left > 0) {
+    ssize_t n = write(fd, data, left);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      int error = n < 0 ? errno : EIO;
+      close(fd);
+      unlink(temp.c_str());
+      return error;
+    }
+    data += n;
+    left -= static_cast<size_t>(n);
+  }
+  if (fchmod(fd, st.st_mode & 07777) != 0 || fsync(fd) != 0) {
+    int error = errno;
+    close(fd);
+    unlink(temp.c_str());
+    return error;
+  }
+  close(fd);
+  if (rename(temp.c_str(), path.c_str()) != 0) {
+    int error = errno;
+    unlink(temp.c_str());
+    return error;
+  }
+  return 0;
+}
+
+const ResourceTable::Entry* ResourceTable::Find(std::string_view type, int32_t id) const {
+  for (const Entry& entry : entries_) {
+    if (entry.id == id && entry.type == type) return &entry;
+  }
+  return nullptr;
+}
+
+void ResourceTable::Set(std::string_view type, int32_t id, std::string bytes) {
+  for (Entry& entry : entries_) {
+    if (entry.id == id && entry.type == type) {
+      entry.bytes = std::move(bytes);
+      return;
+    }
+  }
+  entries_.push_back(Entry{std::string(type), id, std::move(bytes)});
+}
+
+}  // namespace platform
