@@ -6,7 +6,8 @@
 #include <mutex>
 #include <utility>
 
-#include <cstdlib>
+#include "base/utf.h"
+#include "platform/product_hosts.h"
 
 namespace report {
 
@@ -25,12 +26,6 @@ std::mutex& CommonPropertiesLock() {
 std::map<std::string, std::string>& CommonPropertiesTable() {
   static std::map<std::string, std::string> table;
   return table;
-}
-
-// Interim: replaced by the platform's product hosts once they land.
-std::string ReportingHost() {
-  const char* host = std::getenv("VARNIK_SERVER_HOST");
-  return host && *host ? host : "tj.zorvsoft.com";
 }
 
 }  // namespace
@@ -143,7 +138,7 @@ size_t HttpClient::AppendResponseText(char* data, size_t size, size_t count, voi
 }
 
 std::string HttpClient::ReportingUrl() {
-  return std::string("http://") + ReportingHost() + kReportPathAndQuery;
+  return "http://" + nbase::Utf16ToUtf8(platform::GetSiteHost()) + kReportPathAndQuery;
 }
 
 }  // namespace report

@@ -1,24 +1,49 @@
 #include "tests/report/report_server.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
+#include <filesystem>
 
 namespace reporttest {
 
-testsupport::LoopbackServer& ReportServer() {
-  static testsupport::LoopbackServer* server = [] {
-    auto* started = new testsupport::LoopbackServer();
-    if (!started->Start()) std::abort();
-    setenv("VARNIK_SERVER_HOST", started->host_port().c_str(), 1);
-    return started;
-  }();
-  return *server;
-}
+namespace {
+
+testsupport::LoopbackServer* server = nullptr;
+std::string* config_folder = nullptr;
+
+class ReportEnvironment : public ::testing::Environment {
+ public:
+  void SetUp() override {
+    char pattern[] = "/tmp/report_tests.XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    config_folder = new std::string(pattern);
+    setenv("XDG_CONFIG_HOME", config_folder->c_str(), 1);
+    server = new testsupport::LoopbackServer();
+    ASSERT_TRUE(server->Start());
+    setenv("VARNIK_SERVER_HOST", server->host_port().c_str(), 1);
+  }
+  void TearDown() override {
+    server->Stop();
+    std::error_code ignored;
+    std::filesystem::remove_all(*config_folder, ignored);
+  }
+};
+
+[[maybe_unused]] ::testing::Environment* const environment =
+    ::testing::AddGlobalTestEnvironment(new ReportEnvironment());
+
+}  // namespace
+
+testsupport::LoopbackServer& ReportServer() { return *server; }
+
+const std::string& ConfigFolder() { return *config_folder; }
 
 void ResetReportServer() {
-  auto& server = ReportServer();
-  server.set_mode(testsupport::LoopbackServer::Mode::kServe);
-  server.set_default_status(200);
-  server.ClearRequests();
+  server->set_mode(testsupport::LoopbackServer::Mode::kServe);
+  server->set_default_status(200);
+  server->ReleaseStalled();
+  server->ClearRequests();
 }
 
 }  // namespace reporttest

@@ -1,9 +1,11 @@
-// The one reporting server of the report_tests process: a real loopback
-// server, started on first use, that VARNIK_SERVER_HOST points every report
-// at. Each test resets its mode, status and recorded requests.
+// The environment of the report_tests process: one real loopback reporting
+// server that VARNIK_SERVER_HOST points every report at, and a private
+// configuration folder (XDG_CONFIG_HOME) that holds the registry hive. Both
+// are set up before the first test, before any thread exists.
 #pragma once
 
 #include <chrono>
+#include <string>
 
 #include "tests/support/loopback_server.h"
 
@@ -14,7 +16,10 @@ constexpr std::chrono::seconds kWatchdog{20};
 
 testsupport::LoopbackServer& ReportServer();
 
-// Serve mode, status 200, no recorded requests.
+// Serve mode, status 200, no stalled connection, no recorded requests.
 void ResetReportServer();
+
+// The private folder the process's registry hive lives in.
+const std::string& ConfigFolder();
 
 }  // namespace reporttest

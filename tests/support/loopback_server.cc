@@ -7,6 +7,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -229,6 +230,13 @@ bool LoopbackServer::WaitForRequests(size_t count, std::chrono::milliseconds tim
   return recorded_.wait_for(hold, timeout, [&] { return requests_.size() >= count; });
 }
 
+void LoopbackServer::ReleaseStalled() {
+  std::lock_guard<std::mutex> hold(mutex_);
+  // Only shut down: the connection's own thread closes the descriptor after
+  // it has left the list, so a number is never reused under our hands.
+  for (int fd : stalled_fds_) shutdown(fd, SHUT_RDWR);
+}
+
 void LoopbackServer::Record(RecordedRequest request) {
   {
     std::lock_guard<std::mutex> hold(mutex_);
@@ -302,9 +310,19 @@ void LoopbackServer::ServeConnection(std::shared_ptr<Connection> connection) {
     const Mode mode = mode_;
     if (mode == Mode::kClose) goto done;
     if (mode == Mode::kStall) {
-      // Hold the connection until the client gives up or the server stops.
+      // Hold the connection until the client gives up, ReleaseStalled() or
+      // the server stops.
+      {
+        std::lock_guard<std::mutex> hold(mutex_);
+        stalled_fds_.push_back(fd);
+      }
       std::string ignored;
       while (ReadMore(fd, stop_fd_, ignored)) ignored.clear();
+      {
+        std::lock_guard<std::mutex> hold(mutex_);
+        stalled_fds_.erase(std::remove(stalled_fds_.begin(), stalled_fds_.end(), fd),
+                           stalled_fds_.end());
+      }
       goto done;
     }
 

@@ -73,6 +73,10 @@ class LoopbackServer {
   void set_default_status(int status) { default_status_ = status; }
   int default_status() const { return default_status_; }
 
+  // Ends every connection held open by kStall so far (their clients see the
+  // connection close); later stalls are held again.
+  void ReleaseStalled();
+
   std::vector<RecordedRequest> Requests() const;
   size_t RequestCount() const;
   void ClearRequests();
@@ -106,6 +110,7 @@ class LoopbackServer {
   std::vector<RecordedRequest> requests_;
   std::vector<std::shared_ptr<Connection>> connections_;
   std::vector<std::thread> connection_threads_;
+  std::vector<int> stalled_fds_;
 };
 
 // Standard Base64 decoding with "=" padding. False on a character outside
