@@ -80,7 +80,7 @@ class FrameworkThread : public Thread, public virtual SupportWeakCallback {
   MessageLoop::Type loop_kind_ = MessageLoop::kDefault;
   LoopFactory custom_loop_factory_;
   std::atomic<bool> running_{false};
-  bool stopping_ = false;
+  std::atomic<bool> stopping_{false};
   WaitableEvent started_event_;
 
   std::mutex loop_mutex_;  // guards loop_ and proxy_ for other threads

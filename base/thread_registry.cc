@@ -10,14 +10,33 @@
 namespace nbase {
 namespace {
 
+struct Entry {
+  FrameworkThread* thread;
+  // The thread's loop outlives its registration (the thread body removes
+  // what is left before the loop goes), so posting needs no further lookup.
+  std::shared_ptr<MessageLoopProxy> proxy;
+};
+
 struct Registry {
   std::mutex mutex;
-  std::map<ThreadId, FrameworkThread*> threads;
+  std::map<ThreadId, Entry> threads;
 };
 
 Registry& GetRegistry() {
   static Registry* registry = new Registry;  // never destroyed: usable at exit
   return *registry;
+}
+
+// Posts through the registered thread's proxy under the registry's lock, which
+// keeps the entry alive without copying the shared owner on every post. A
+// refused callable is destroyed by the caller after the lock is released.
+template <typename Post>
+bool PostWithProxy(ThreadId id, Post post) {
+  Registry& registry = GetRegistry();
+  std::lock_guard<std::mutex> lock(registry.mutex);
+  auto it = registry.threads.find(id);
+  if (it == registry.threads.end() || !it->second.proxy) return false;
+  return post(*it->second.proxy);
 }
 
 }  // namespace
@@ -28,8 +47,11 @@ bool ThreadRegistry::RegisterThread(ThreadId id) {
   Registry& registry = GetRegistry();
   {
     std::lock_guard<std::mutex> lock(registry.mutex);
-    auto inserted = registry.threads.emplace(id, record->framework_thread);
-    if (!inserted.second && inserted.first->second != record->framework_thread) return false;
+    auto inserted = registry.threads.emplace(
+        id, Entry{record->framework_thread, record->framework_thread->message_loop_proxy()});
+    if (!inserted.second && inserted.first->second.thread != record->framework_thread) {
+      return false;
+    }
   }
   ++record->managed_count;
   record->managed_thread_id = id;
@@ -43,7 +65,7 @@ bool ThreadRegistry::UnregisterThread() {
     Registry& registry = GetRegistry();
     std::lock_guard<std::mutex> lock(registry.mutex);
     auto it = registry.threads.find(record->managed_thread_id);
-    if (it != registry.threads.end() && it->second == record->framework_thread) {
+    if (it != registry.threads.end() && it->second.thread == record->framework_thread) {
       registry.threads.erase(it);
     }
     record->managed_thread_id = -1;
@@ -61,22 +83,22 @@ std::shared_ptr<MessageLoopProxy> ThreadRegistry::GetLoopProxy(ThreadId id) {
   std::lock_guard<std::mutex> lock(registry.mutex);
   auto it = registry.threads.find(id);
   if (it == registry.threads.end()) return nullptr;
-  return it->second->message_loop_proxy();
+  return it->second.proxy;
 }
 
 bool ThreadRegistry::PostTask(ThreadId id, StdClosure task) {
-  std::shared_ptr<MessageLoopProxy> proxy = GetLoopProxy(id);
-  return proxy && proxy->PostTask(std::move(task));
+  return PostWithProxy(id, [&task](MessageLoopProxy& proxy) { return proxy.PostTask(std::move(task)); });
 }
 
 bool ThreadRegistry::PostDelayedTask(ThreadId id, StdClosure task, TimeDelta delay) {
-  std::shared_ptr<MessageLoopProxy> proxy = GetLoopProxy(id);
-  return proxy && proxy->PostDelayedTask(std::move(task), delay);
+  return PostWithProxy(id, [&task, delay](MessageLoopProxy& proxy) {
+    return proxy.PostDelayedTask(std::move(task), delay);
+  });
 }
 
 bool ThreadRegistry::PostNonNestableTask(ThreadId id, StdClosure task) {
-  std::shared_ptr<MessageLoopProxy> proxy = GetLoopProxy(id);
-  return proxy && proxy->PostNonNestableTask(std::move(task));
+  return PostWithProxy(
+      id, [&task](MessageLoopProxy& proxy) { return proxy.PostNonNestableTask(std::move(task)); });
 }
 
 bool ThreadRegistry::PostRepeatedTask(ThreadId id, const WeakCallback<StdClosure>& task,
