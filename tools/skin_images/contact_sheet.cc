@@ -196,6 +196,39 @@ int ContactSheet::Write(const std::string& skin_root, const std::string& out_png
       }
       y += row_height + kGap * 2;
     }
+    // Small images enlarged pixel by pixel, to judge their edges.
+    {
+      int x = kGap, row_height = 0;
+      for (const SkinImage& image : SkinImageCatalog::Images()) {
+        if (image.width > 80 || image.height < 12) continue;
+        for (const char* variant : {"default", "default-xhdpi"}) {
+          cairo_surface_t* surface = images.Get(variant, image.path);
+          const int zoom = image.width >= 60 ? 3 : 5;
+          const int w = cairo_image_surface_get_width(surface) * zoom + 16;
+          const int h = cairo_image_surface_get_height(surface) * zoom + 16;
+          if (x + w > kSheetWidth - kGap) {
+            x = kGap;
+            y += row_height + kGap;
+            row_height = 0;
+          }
+          if (cr) {
+            SetRgb(cr, image.backdrop);
+            cairo_rectangle(cr, x, y, w, h);
+            cairo_fill(cr);
+            cairo_save(cr);
+            cairo_translate(cr, x + 8, y + 8);
+            cairo_scale(cr, zoom, zoom);
+            cairo_set_source_surface(cr, surface, 0, 0);
+            cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+            cairo_paint(cr);
+            cairo_restore(cr);
+          }
+          x += w + kGap;
+          row_height = std::max(row_height, h);
+        }
+      }
+      y += row_height + kGap * 2;
+    }
     // Nine-grid stretching as the layouts do it, all three states.
     const char* stretched[] = {"public/button/btn_global_blue_80x30_normal.png",
                                "public/button/btn_global_blue_80x30_hovered.png",

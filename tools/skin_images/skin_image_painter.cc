@@ -120,9 +120,10 @@ void WhiteMin(cairo_t* cr, int width, unsigned tint, double tint_alpha) {
     cairo_fill(cr);
   }
   cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_move_to(cr, 6 * u, 10.5 * u);
-  cairo_line_to(cr, 14 * u, 10.5 * u);
-  StrokeRound(cr, 1.5 * u);
+  // Two whole pixel rows, so the bar is sharp.
+  cairo_move_to(cr, 6 * u, 10 * u);
+  cairo_line_to(cr, 14 * u, 10 * u);
+  StrokeRound(cr, 2 * u);
 }
 
 // The blue nine-grid button: a vertical gradient in a rounded rectangle whose
@@ -254,20 +255,25 @@ void SkinImagePainter::Logo(cairo_t* cr, int width, int, double) {
   cairo_close_path(cr);
   SetColor(cr, 0xB3D8FE);
   cairo_fill(cr);
-  // Text lines and the three letters.
-  cairo_set_source_rgba(cr, 1, 1, 1, 0.75);
-  cairo_move_to(cr, x0 + 6 * u, y0 + 9 * u);
-  cairo_line_to(cr, x0 + dw - fold - 4 * u, y0 + 9 * u);
-  cairo_move_to(cr, x0 + 6 * u, y0 + 15 * u);
-  cairo_line_to(cr, x0 + dw - 6 * u, y0 + 15 * u);
-  StrokeRound(cr, 2 * u);
+  // The three letters below the fold, then two text lines left of the badge.
   cairo_select_font_face(cr, "DejaVu Sans", CAIRO_FONT_SLANT_NORMAL, CAIRO_FONT_WEIGHT_BOLD);
-  cairo_set_font_size(cr, 11.5 * u);
+  cairo_set_font_size(cr, 11 * u);
   cairo_text_extents_t extents;
   cairo_text_extents(cr, "PDF", &extents);
+  const double room = dw - 9 * u;
+  if (extents.width > room) {
+    cairo_set_font_size(cr, 11 * u * room / extents.width);
+    cairo_text_extents(cr, "PDF", &extents);
+  }
   cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_move_to(cr, x0 + 4.5 * u - extents.x_bearing, y0 + 32 * u);
+  cairo_move_to(cr, x0 + (dw - extents.width) / 2 - extents.x_bearing, y0 + 22 * u);
   cairo_show_text(cr, "PDF");
+  cairo_set_source_rgba(cr, 1, 1, 1, 0.7);
+  cairo_move_to(cr, x0 + 6 * u, y0 + 29 * u);
+  cairo_line_to(cr, x0 + 16 * u, y0 + 29 * u);
+  cairo_move_to(cr, x0 + 6 * u, y0 + 35 * u);
+  cairo_line_to(cr, x0 + 12 * u, y0 + 35 * u);
+  StrokeRound(cr, 2 * u);
 
   // The conversion badge: a green disc in a white ring with two turning arrows.
   const double cx = 53 * u, cy = 52 * u;
@@ -361,18 +367,20 @@ void SkinImagePainter::WindowShadow(cairo_t* cr, int width, int height, double) 
   const int stride = cairo_image_surface_get_stride(target);
   const double inset = 30, sigma = 8.5, drop = 1.5, strength = 0.36;
   const double r = 0x0F / 255.0, g = 0x2A / 255.0, b = 0x4A / 255.0;
-  auto edge = [&](double pos, double lo, double hi) {
-    return std::min(NormalCdf((pos - lo) / sigma), NormalCdf((hi - pos) / sigma));
+  // Along each axis the image's middle stands for the long straight sides of
+  // a real window, so only the corner bands fall off.
+  auto edge = [&](int pos, int size, double shift) {
+    const double centre = pos + 0.5;
+    if (centre < inset) return NormalCdf((centre - inset - shift) / sigma);
+    if (centre > size - inset) return NormalCdf((size - inset + shift - centre) / sigma);
+    return 1.0;
   };
   for (int y = 0; y < height; ++y) {
     auto* row = reinterpret_cast<uint32_t*>(data + y * stride);
     for (int x = 0; x < width; ++x) {
       const bool inside = x >= inset && x < width - inset && y >= inset && y < height - inset;
       double alpha = 0;
-      if (!inside) {
-        alpha = strength * edge(x + 0.5, inset, width - inset) *
-                edge(y + 0.5, inset + drop, height - inset + drop);
-      }
+      if (!inside) alpha = strength * edge(x, width, 0) * edge(y, height, drop);
       const auto a = static_cast<uint32_t>(std::lround(alpha * 255));
       row[x] = (a << 24) | (static_cast<uint32_t>(std::lround(r * a)) << 16) |
                (static_cast<uint32_t>(std::lround(g * a)) << 8) |
