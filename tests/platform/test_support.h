@@ -1,0 +1,64 @@
+// Helpers for tests that use real files, real processes and real mounts:
+// temporary folders, scoped environment variables, and child processes with
+// a watchdog so that a hang fails the test instead of blocking the run.
+#pragma once
+
+#include <functional>
+#include <string>
+
+namespace varnik_test {
+
+// A fresh folder under $TMPDIR (default /tmp), removed with its contents.
+class ScopedTempDir {
+ public:
+  ScopedTempDir();
+  ~ScopedTempDir();
+  const std::string& path() const { return path_; }
+  std::u16string path16() const;
+
+ private:
+  std::string path_;
+};
+
+// Sets (or with a null value, unsets) an environment variable for the
+// lifetime of the object.
+class ScopedEnv {
+ public:
+  ScopedEnv(const char* name, const char* value);
+  ~ScopedEnv();
+
+ private:
+  std::string name_;
+  bool had_value_ = false;
+  std::string old_value_;
+};
+
+struct ChildResult {
+  int exit_code = -1;  // -1 when the child did not exit normally
+  int signal = 0;      // the signal that ended it, 0 when none
+  std::string output;  // what the child wrote to its result pipe
+};
+
+// Runs `body` in a forked child; whatever it returns is sent back as the
+// output and the child exits with 0. The child is killed by SIGALRM after
+// `watchdog_seconds`.
+ChildResult RunInChild(const std::function<std::string()>& body, unsigned watchdog_seconds = 60);
+
+// Child exit code meaning "this machine cannot run the test" (no mount
+// namespaces): the test skips.
+constexpr int kChildCannotRun = 77;
+
+// In a child: a private mount namespace, so mounts vanish with the child.
+// False when the system refuses.
+bool EnterPrivateMountNamespace();
+
+// In a child: a tmpfs of exactly `kib` KiB at `path` (created when missing).
+bool MountTmpfs(const std::string& path, unsigned long kib);
+
+void WriteFile(const std::string& path, const std::string& content);
+std::string ReadFile(const std::string& path);
+
+// Polls `condition` until it holds or `seconds` pass; true when it held.
+bool WaitFor(const std::function<bool()>& condition, double seconds = 30);
+
+}  // namespace varnik_test
