@@ -1,0 +1,245 @@
+// Control: the base of every element of a skinned window. It holds the base
+// attributes every skin element understands (size wishes, margins,
+// alignment, colours, images, states, flags), its place in the tree, its
+// event handlers, and the mouse behaviour shared by all controls (hot and
+// pushed states, activation on a release inside the control).
+//
+// Attributes apply one at a time, in document order; "class" applies the
+// named attribute list where it stands. Sizes are -1 ("stretch"), -2
+// ("auto") or pixels; every scaled number goes through DpiScale.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "ui/core/event_args.h"
+#include "ui/core/geometry.h"
+
+namespace ui {
+
+class Box;
+class Window;
+
+constexpr int32_t kSizeStretch = -1;
+constexpr int32_t kSizeAuto = -2;
+// The default maximum width and height: no limit set.
+constexpr int32_t kMaxSizeUnset = 9999999;
+
+enum HorAlign : int32_t { kHorAlignLeft = 0, kHorAlignCenter = 1, kHorAlignRight = 2 };
+enum VerAlign : int32_t { kVerAlignTop = 0, kVerAlignCenter = 1, kVerAlignBottom = 2 };
+enum ControlState : int32_t {
+  kStateNormal = 0,
+  kStateHot = 1,
+  kStatePushed = 2,
+  kStateDisabled = 3,
+};
+enum CursorType : int32_t { kCursorArrow = 0, kCursorHand = 1, kCursorIBeam = 2 };
+
+// Parses the "left,top,right,bottom" form: four decimal integers separated
+// by single characters. Missing numbers stay 0.
+Rect ParseRect(const std::u16string& value);
+// Parses the "a,b" form.
+Point ParsePair(const std::u16string& value);
+// Parses a leading decimal integer (optional sign); 0 when there is none.
+int32_t ParseInt(const std::u16string& value);
+
+class Control {
+ public:
+  Control();
+  virtual ~Control();
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  // The element kind, for diagnostics and tests ("Control", "Label", ...).
+  virtual std::u16string GetType() const { return u"Control"; }
+  virtual bool IsBox() const { return false; }
+
+  // --- tree -------------------------------------------------------------
+  Box* GetParent() const { return parent_; }
+  Window* GetWindow() const { return window_; }
+  // Attaches the control (and, for boxes, its children) to a window and a
+  // parent; done by the builder and by Box::Add.
+  virtual void SetWindow(Window* window, Box* parent);
+  void SetWindow(Window* window);
+  const std::u16string& GetName() const { return name_; }
+  void SetName(const std::u16string& name) { name_ = name; }
+  // The control itself when its name matches, else a matching descendant.
+  virtual Control* FindControl(const std::u16string& name);
+  // The topmost visible control under `point` that takes mouse input.
+  virtual Control* FindControlAt(Point point);
+
+  // --- attributes -------------------------------------------------------
+  // Applies one attribute of the base vocabulary; names the control does
+  // not know are ignored. Derived controls test their own names first.
+  virtual void SetAttribute(const std::u16string& name, const std::u16string& value);
+  // Applies an attribute list ("name=\"value\" ...") through SetAttribute.
+  void ApplyAttributeList(const std::u16string& list);
+
+  // --- geometry ---------------------------------------------------------
+  const Rect& GetPos() const { return pos_; }
+  virtual void SetPos(const Rect& rect);
+  // The size the control wants inside `available`: fixed values as they
+  // are, -1 for stretch, and auto dimensions measured from the content.
+  virtual Size EstimateSize(Size available);
+
+  int32_t GetFixedWidth() const { return fixed_width_; }
+  int32_t GetFixedHeight() const { return fixed_height_; }
+  // Sets a size wish; a positive value is DPI-scaled when `scale` is true.
+  // The box lays out again when the stored value changes.
+  void SetFixedWidth(int32_t width, bool scale = true);
+  void SetFixedHeight(int32_t height, bool scale = true);
+  // Same, without asking for a new layout (the layouts' own re-estimate).
+  void SetFixedWidthQuiet(int32_t width) { fixed_width_ = width; }
+  int32_t GetMinWidth() const { return min_width_; }
+  int32_t GetMinHeight() const { return min_height_; }
+  int32_t GetMaxWidth() const { return max_width_; }
+  int32_t GetMaxHeight() const { return max_height_; }
+  void SetMinWidth(int32_t v);
+  void SetMinHeight(int32_t v);
+  void SetMaxWidth(int32_t v);
+  void SetMaxHeight(int32_t v);
+  const Rect& GetMargin() const { return margin_; }
+  void SetMargin(const Rect& margin, bool scale = true);
+  int32_t GetHorAlign() const { return hor_align_; }
+  int32_t GetVerAlign() const { return ver_align_; }
+  void SetHorAlign(int32_t a) { hor_align_ = a; }
+  void SetVerAlign(int32_t a) { ver_align_ = a; }
+  bool IsFloat() const { return float_; }
+  void SetFloat(bool is_float);
+
+  // --- state ------------------------------------------------------------
+  bool IsVisible() const { return visible_; }
+  // The visibility switch; a hidden control loses focus and hot state.
+  virtual void SetVisible(bool visible);
+  // The same switch, asking the renderer to fade the change in or out.
+  void SetFadeVisible(bool visible);
+  // How the last visibility change was made (renderers animate a fade).
+  bool LastVisibilityChangeFaded() const { return last_change_faded_; }
+  bool IsEnabled() const { return enabled_; }
+  virtual void SetEnabled(bool enabled);
+  bool IsMouseEnabled() const { return mouse_enabled_; }
+  void SetMouseEnabled(bool v) { mouse_enabled_ = v; }
+  bool IsKeyboardEnabled() const { return keyboard_enabled_; }
+  void SetKeyboardEnabled(bool v) { keyboard_enabled_ = v; }
+  bool IsContextMenuUsed() const { return menu_; }
+  void SetContextMenuUsed(bool v) { menu_ = v; }
+  bool IsNoFocus() const { return no_focus_; }
+  void SetNoFocus() { no_focus_ = true; }
+  // Visible, enabled and not marked "nofocus".
+  virtual bool IsFocusable() const;
+  bool IsFocused() const;
+  int32_t GetState() const { return state_; }
+  void SetState(int32_t state);
+  int32_t GetHotAlpha() const { return hot_alpha_; }
+
+  // Enabled and visible: what activation requires.
+  virtual bool IsActivatable() const;
+  // A completed click or its keyboard equivalent. The base only reports
+  // whether the control can be activated.
+  virtual bool Activate();
+
+  // --- looks (drawn by the renderer) ------------------------------------
+  uint32_t GetBkColor() const { return bk_color_; }
+  uint32_t GetStateColor(int32_t state) const;
+  uint32_t GetBorderColor() const { return border_color_; }
+  const Rect& GetBorderSize() const { return border_size_; }
+  Point GetBorderRound() const { return border_round_; }
+  Point GetRenderOffset() const { return render_offset_; }
+  const std::u16string& GetBkImage() const { return bk_image_; }
+  void SetBkImage(const std::u16string& image) { bk_image_ = image; }
+  const std::u16string& GetStateImage(int32_t state) const;
+  const std::u16string& GetForeStateImage(int32_t state) const;
+  int32_t GetCursorType() const { return cursor_type_; }
+  int32_t GetAlpha() const { return alpha_; }
+  const std::u16string& GetToolTipText() const { return tooltip_; }
+  const std::u16string& GetDataId() const { return data_id_; }
+  bool IsCached() const { return cache_; }
+  bool IsReceivePointer() const { return receive_pointer_; }
+  // Fade switches in the order: alpha, hot, width, height, x from left,
+  // x from right, y from top, y from bottom.
+  bool GetFade(int32_t which) const { return fades_[which]; }
+
+  // --- events -----------------------------------------------------------
+  // Binds a handler to an event code (kEventAll sees every event).
+  void AttachEvent(int32_t type, EventCallback callback);
+  void DetachEvent(int32_t type);
+  // Entry point of every event: the handlers first (a disabled control's
+  // mouse events skip them), then the boxes' bubbled handlers, then the
+  // control's own behaviour (HandleEvent). Returns false when a handler
+  // stopped the event.
+  bool Event(EventArgs args);
+  // Builds an event of this control (time stamp, last mouse position) and
+  // sends it to the handlers and bubbled handlers only.
+  bool SendEvent(int32_t type, int32_t key = 0);
+
+  // The repaint request of a control; counted so tests can see it.
+  void Invalidate();
+  uint32_t InvalidateCount() const { return invalidate_count_; }
+
+ protected:
+  // The control's own reaction to an event after the handlers saw it.
+  virtual void HandleEvent(const EventArgs& args);
+  // The content size used for "auto" dimensions (0 x 0 for a bare control).
+  virtual Size EstimateContentSize(Size available);
+  // Asks the owning window for a new layout.
+  void Arrange();
+  // Calls the handlers of args.type and kEventAll, then bubbles.
+  bool FireHandlers(const EventArgs& args);
+  EventArgs MakeEventArgs(int32_t type) const;
+  bool ResolveColor(const std::u16string& value, uint32_t* argb) const;
+
+ private:
+  friend class Box;
+  void ApplyClass(const std::u16string& class_name);
+
+  std::u16string name_;
+  Box* parent_ = nullptr;
+  Window* window_ = nullptr;
+
+  Rect pos_;
+  int32_t fixed_width_ = kSizeStretch;
+  int32_t fixed_height_ = kSizeStretch;
+  int32_t min_width_ = 0;
+  int32_t min_height_ = 0;
+  int32_t max_width_ = kMaxSizeUnset;
+  int32_t max_height_ = kMaxSizeUnset;
+  Rect margin_;
+  int32_t hor_align_ = kHorAlignLeft;
+  int32_t ver_align_ = kVerAlignTop;
+  bool float_ = false;
+
+  bool visible_ = true;
+  bool last_change_faded_ = false;
+  bool enabled_ = true;
+  bool mouse_enabled_ = true;
+  bool keyboard_enabled_ = true;
+  bool menu_ = false;
+  bool no_focus_ = false;
+  bool cache_ = false;
+  bool receive_pointer_ = false;
+  int32_t state_ = kStateNormal;
+  int32_t hot_alpha_ = 0;
+  int32_t alpha_ = 255;
+  int32_t cursor_type_ = kCursorArrow;
+
+  uint32_t bk_color_ = 0;
+  std::array<uint32_t, 4> state_colors_{};
+  uint32_t border_color_ = 0;
+  Rect border_size_;
+  Point border_round_;
+  Point render_offset_;
+  std::u16string bk_image_;
+  std::array<std::u16string, 4> state_images_;
+  std::array<std::u16string, 4> fore_state_images_;
+  std::u16string tooltip_;
+  std::u16string data_id_;
+  std::array<bool, 8> fades_{};
+
+  std::map<int32_t, std::vector<EventCallback>> handlers_;
+  uint32_t invalidate_count_ = 0;
+};
+
+}  // namespace ui

@@ -1,0 +1,88 @@
+#include "ui/core/progress.h"
+
+#include "base/string_util.h"
+
+namespace ui {
+
+Progress::Progress() { SetFixedWidthQuiet(kSizeStretch); }
+
+void Progress::SetAttribute(const std::u16string& name, const std::u16string& value) {
+  if (name == u"hor") {
+    SetHorizontal(value == u"true");
+  } else if (name == u"min") {
+    SetMinValue(ParseInt(value));
+  } else if (name == u"max") {
+    SetMaxValue(ParseInt(value));
+  } else if (name == u"value") {
+    SetValue(ParseInt(value));
+  } else if (name == u"progressimage") {
+    progress_image_ = value;
+    Invalidate();
+  } else if (name == u"isstretchfore") {
+    stretch_fore_ = value == u"true";
+    Invalidate();
+  } else if (name == u"progresscolor") {
+    ResolveColor(value, &progress_color_);
+    Invalidate();
+  } else {
+    Label::SetAttribute(name, value);
+  }
+}
+
+void Progress::SetHorizontal(bool horizontal) {
+  horizontal_ = horizontal;
+  Invalidate();
+}
+
+void Progress::SetMinValue(int32_t value) {
+  min_ = value;
+  Invalidate();
+}
+
+void Progress::SetMaxValue(int32_t value) {
+  max_ = value;
+  Invalidate();
+}
+
+void Progress::SetValue(int32_t value) {
+  value_ = value;
+  Invalidate();
+}
+
+void Progress::NormalizeRange() {
+  if (max_ <= min_) max_ = min_ + 1;
+  if (value_ > max_) value_ = max_;
+  if (value_ < min_) value_ = min_;
+}
+
+Rect Progress::GetProgressPos() {
+  NormalizeRange();
+  const Rect& pos = GetPos();
+  const int64_t width = pos.Width();
+  const int64_t height = pos.Height();
+  const int64_t range = static_cast<int64_t>(max_) - min_;
+  if (horizontal_) {
+    const int64_t covered = width * (static_cast<int64_t>(value_) - min_) / range;
+    return Rect{0, 0, static_cast<int32_t>(covered), static_cast<int32_t>(height)};
+  }
+  const int64_t top = (static_cast<int64_t>(max_) - value_) * height / range;
+  return Rect{0, static_cast<int32_t>(top), static_cast<int32_t>(width),
+              static_cast<int32_t>(height)};
+}
+
+std::u16string Progress::GetProgressImageDescription() {
+  if (progress_image_.empty()) return std::u16string();
+  const Rect r = GetProgressPos();
+  // A bare file name becomes a property list so that properties can follow.
+  std::u16string image = progress_image_;
+  if (image.find(u'=') == std::u16string::npos) image = u"file='" + image + u"'";
+  if (stretch_fore_) {
+    return nbase::FormatText(u"%s destscale='false' dest='%d,%d,%d,%d'",
+                             {image, r.left, r.top, r.right, r.bottom});
+  }
+  return nbase::FormatText(
+      u"%s destscale='false' dest='%d,%d,%d,%d' source='%d,%d,%d,%d'",
+      {image, r.left, r.top, r.right, r.bottom, r.left, r.top, r.right, r.bottom});
+}
+
+}  // namespace ui

@@ -1,0 +1,290 @@
+#include "ui/core/window.h"
+
+#include <utility>
+
+#include "ui/core/box.h"
+#include "ui/core/dpi_scale.h"
+#include "ui/core/layout.h"
+
+namespace ui {
+
+namespace {
+Rect ScaleRect(const Rect& r) {
+  return Rect{DpiScale::Scale(r.left), DpiScale::Scale(r.top), DpiScale::Scale(r.right),
+              DpiScale::Scale(r.bottom)};
+}
+Size ScalePair(Point p) { return Size{DpiScale::Scale(p.x), DpiScale::Scale(p.y)}; }
+}  // namespace
+
+Window::Window() = default;
+
+Window::~Window() {
+  // Handlers bound to this window die with it before the tree goes.
+  DropWeakFlag();
+  focus_ = hot_ = capture_ = nullptr;
+  root_.reset();
+}
+
+void Window::SetAttribute(const std::u16string& name, const std::u16string& value) {
+  if (name == u"size") {
+    initial_size_ = ScalePair(ParsePair(value));
+    if (client_size_ == Size{}) client_size_ = initial_size_;
+    NeedUpdate();
+  } else if (name == u"caption") {
+    caption_rect_ = ScaleRect(ParseRect(value));
+  } else if (name == u"roundcorner") {
+    Size s = ScalePair(ParsePair(value));
+    round_corner_ = Point{s.cx, s.cy};
+  } else if (name == u"sizebox") {
+    size_box_ = ScaleRect(ParseRect(value));
+  } else if (name == u"mininfo") {
+    min_info_ = ScalePair(ParsePair(value));
+  } else if (name == u"maxinfo") {
+    max_info_ = ScalePair(ParsePair(value));
+  } else if (name == u"shadowattached") {
+    shadow_attached_ = value == u"true";
+  } else if (name == u"textid" || name == u"text") {
+    title_ = value;
+  }
+}
+
+void Window::AddClass(const std::u16string& name, const std::u16string& attribute_list) {
+  if (!name.empty()) classes_[name] = attribute_list;
+}
+
+std::u16string Window::GetClassAttributes(const std::u16string& name) const {
+  auto it = classes_.find(name);
+  return it == classes_.end() ? std::u16string() : it->second;
+}
+
+void Window::AttachRoot(Control* root) {
+  focus_ = hot_ = capture_ = nullptr;
+  root_.reset(root);
+  if (root_) root_->SetWindow(this, nullptr);
+  NeedUpdate();
+}
+
+Control* Window::FindControl(const std::u16string& name) const {
+  return root_ ? root_->FindControl(name) : nullptr;
+}
+
+bool Window::AttachEvent(Control* control, int32_t type, EventCallback callback) {
+  if (!control || !callback) return false;
+  control->AttachEvent(type, ToWeakCallback(std::move(callback)));
+  return true;
+}
+
+bool Window::AttachEvent(const std::u16string& control_name, int32_t type, EventCallback callback) {
+  return AttachEvent(FindControl(control_name), type, std::move(callback));
+}
+
+bool Window::AttachBubbledEvent(Control* box, int32_t type, EventCallback callback) {
+  if (!box || !box->IsBox() || !callback) return false;
+  static_cast<Box*>(box)->AttachBubbledEvent(type, ToWeakCallback(std::move(callback)));
+  return true;
+}
+
+void Window::AttachCaptionButtons() {
+  AttachEvent(u"closebtn", kEventClick, [this](const EventArgs&) {
+    Close(1);
+    return true;
+  });
+  AttachEvent(u"minbtn", kEventClick, [this](const EventArgs&) {
+    Minimize();
+    return true;
+  });
+  AttachEvent(u"maxbtn", kEventClick, [this](const EventArgs&) {
+    Maximize();
+    if (Control* c = FindControl(u"maxbtn")) c->SetVisible(false);
+    if (Control* c = FindControl(u"restorebtn")) c->SetVisible(true);
+    return true;
+  });
+  AttachEvent(u"restorebtn", kEventClick, [this](const EventArgs&) {
+    Restore();
+    if (Control* c = FindControl(u"restorebtn")) c->SetVisible(false);
+    if (Control* c = FindControl(u"maxbtn")) c->SetVisible(true);
+    return true;
+  });
+}
+
+void Window::Resize(Size size) {
+  client_size_ = size;
+  Relayout();
+}
+
+void Window::LayoutIfNeeded() {
+  if (layout_dirty_) Relayout();
+}
+
+void Window::Relayout() {
+  layout_dirty_ = false;
+  if (!root_) return;
+  Layout::SetFloatPos(root_.get(), Rect{0, 0, client_size_.cx, client_size_.cy});
+  // Placing controls never asks for another pass; a request made while
+  // placing (an auto label measured anew) is already satisfied.
+  layout_dirty_ = false;
+}
+
+void Window::Close(uint32_t code) {
+  close_requested_ = true;
+  close_code_ = code;
+}
+
+void Window::Minimize() { show_state_ = ShowState::kMinimized; }
+
+void Window::Maximize() { show_state_ = ShowState::kMaximized; }
+
+void Window::Restore() { show_state_ = ShowState::kNormal; }
+
+bool Window::IsInside(const Control* ancestor, const Control* control) {
+  for (const Control* c = control; c; c = c->GetParent()) {
+    if (c == ancestor) return true;
+  }
+  return false;
+}
+
+void Window::ForgetControl(Control* control) {
+  if (IsInside(control, focus_)) focus_ = nullptr;
+  if (IsInside(control, hot_)) hot_ = nullptr;
+  if (IsInside(control, capture_)) capture_ = nullptr;
+}
+
+void Window::SendMouse(Control* target, int32_t type, Point point) {
+  if (!target) return;
+  EventArgs args;
+  args.type = type;
+  args.sender = target;
+  args.timestamp = GetTickCount32();
+  args.mouse_point = point;
+  target->Event(args);
+}
+
+void Window::OnMouseMove(Point point) {
+  last_mouse_ = point;
+  if (!window_enabled_ || !root_) return;
+  LayoutIfNeeded();
+  Control* hit = root_->FindControlAt(point);
+  if (hit != hot_) {
+    Control* old = hot_;
+    hot_ = hit;
+    SendMouse(old, kEventMouseLeave, point);
+    SendMouse(hot_, kEventMouseEnter, point);
+  }
+  SendMouse(capture_ ? capture_ : hot_, kEventMouseMove, point);
+}
+
+void Window::OnButtonDown(Point point) {
+  last_mouse_ = point;
+  if (!window_enabled_ || !root_) return;
+  LayoutIfNeeded();
+  Control* hit = root_->FindControlAt(point);
+  if (hit != hot_) {
+    Control* old = hot_;
+    hot_ = hit;
+    SendMouse(old, kEventMouseLeave, point);
+    SendMouse(hot_, kEventMouseEnter, point);
+  }
+  if (!hit) return;
+  if (hit->IsFocusable()) SetFocus(hit);
+  capture_ = hit;
+  SendMouse(hit, kEventMouseButtonDown, point);
+}
+
+void Window::OnButtonUp(Point point) {
+  last_mouse_ = point;
+  if (!window_enabled_ || !root_) {
+    capture_ = nullptr;
+    return;
+  }
+  LayoutIfNeeded();
+  Control* target = capture_ ? capture_ : root_->FindControlAt(point);
+  capture_ = nullptr;
+  SendMouse(target, kEventMouseButtonUp, point);
+}
+
+void Window::OnDoubleClick(Point point) {
+  last_mouse_ = point;
+  if (!window_enabled_ || !root_) return;
+  LayoutIfNeeded();
+  Control* hit = root_->FindControlAt(point);
+  if (!hit) return;
+  capture_ = hit;
+  SendMouse(hit, kEventMouseDoubleClick, point);
+}
+
+void Window::OnRightButtonDown(Point point) {
+  last_mouse_ = point;
+  if (!window_enabled_ || !root_) return;
+  LayoutIfNeeded();
+  Control* hit = root_->FindControlAt(point);
+  if (!hit) return;
+  SendMouse(hit, kEventMouseRightButtonDown, point);
+  // The context-menu request that follows a right click.
+  SendMouse(hit, kEventInternalMenu, point);
+}
+
+void Window::OnMouseLeaveWindow() {
+  Control* old = hot_;
+  hot_ = nullptr;
+  SendMouse(old, kEventMouseLeave, last_mouse_);
+}
+
+void Window::OnKeyDown(int32_t key) {
+  if (!window_enabled_) return;
+  if (key == kKeyEscape && OnEscape()) return;
+  if (!focus_) return;
+  EventArgs args;
+  args.type = kEventKeyDown;
+  args.sender = focus_;
+  args.timestamp = GetTickCount32();
+  args.mouse_point = last_mouse_;
+  args.key = key;
+  focus_->Event(args);
+}
+
+void Window::OnKeyUp(int32_t key) {
+  if (!window_enabled_ || !focus_) return;
+  EventArgs args;
+  args.type = kEventKeyUp;
+  args.sender = focus_;
+  args.timestamp = GetTickCount32();
+  args.mouse_point = last_mouse_;
+  args.key = key;
+  focus_->Event(args);
+}
+
+void Window::OnChar(char16_t ch) {
+  if (!window_enabled_ || !focus_) return;
+  EventArgs args;
+  args.type = kEventChar;
+  args.sender = focus_;
+  args.timestamp = GetTickCount32();
+  args.mouse_point = last_mouse_;
+  args.key = ch;
+  focus_->Event(args);
+}
+
+void Window::SetFocus(Control* control) {
+  if (control == focus_) return;
+  if (control && (control->GetWindow() != this || !control->IsFocusable())) return;
+  Control* old = focus_;
+  focus_ = control;
+  if (old) {
+    EventArgs args;
+    args.type = kEventKillFocus;
+    args.sender = old;
+    args.timestamp = GetTickCount32();
+    args.mouse_point = last_mouse_;
+    old->Event(args);
+  }
+  if (focus_) {
+    EventArgs args;
+    args.type = kEventSetFocus;
+    args.sender = focus_;
+    args.timestamp = GetTickCount32();
+    args.mouse_point = last_mouse_;
+    focus_->Event(args);
+  }
+}
+
+}  // namespace ui

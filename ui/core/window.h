@@ -1,0 +1,162 @@
+// Window: the framework's window without a native surface. It owns the
+// root of a control tree, lays the tree out at the window's client size,
+// finds controls by name, binds control handlers weakly to itself, attaches
+// the standard caption buttons, and turns input (mouse move, button down
+// and up, keys, characters, focus) into control events: hit testing, hot
+// and pushed states, capture, focus, click activation on release inside
+// the control, space and return activation.
+//
+// The native window (another layer) feeds it input and draws its tree; all
+// calls happen on the UI thread. Close, Minimize, Maximize and Restore are
+// virtual so that the native window can act on them; here they record the
+// requested state.
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <string>
+
+#include "base/weak_callback.h"
+#include "ui/core/control.h"
+#include "ui/core/event_args.h"
+#include "ui/core/geometry.h"
+
+namespace ui {
+
+class Window : public virtual nbase::SupportWeakCallback {
+ public:
+  enum class ShowState { kNormal, kMinimized, kMaximized };
+
+  Window();
+  ~Window() override;
+  Window(const Window&) = delete;
+  Window& operator=(const Window&) = delete;
+
+  // --- skin -------------------------------------------------------------
+  // The layout's folder and file under the theme root, named by subclasses.
+  virtual std::u16string GetSkinFolder() { return std::u16string(); }
+  virtual std::u16string GetSkinFile() { return std::u16string(); }
+  // Builds the tree from the skin package (theme root + folder + "/" +
+  // file), runs InitWindow and attaches the caption buttons. False (and no
+  // controls) when the layout cannot be loaded; GetLastLoadError() says why.
+  bool LoadSkin();
+  const std::u16string& GetLastLoadError() const { return load_error_; }
+  // Called once after the tree is built: subclasses find their controls.
+  virtual void InitWindow() {}
+
+  // Window attributes of the layout's "Window" element: "size",
+  // "caption", "roundcorner", "sizebox", "mininfo", "maxinfo",
+  // "shadowattached", "shadowimage", "shadowcorner", "alphafixcorner",
+  // "custom_shadow", "heightpercent", "textid". Sizes are DPI-scaled.
+  virtual void SetAttribute(const std::u16string& name, const std::u16string& value);
+  Size GetInitialSize() const { return initial_size_; }
+  const Rect& GetCaptionRect() const { return caption_rect_; }
+  Point GetRoundCorner() const { return round_corner_; }
+  bool IsShadowAttached() const { return shadow_attached_; }
+  const std::u16string& GetTitleText() const { return title_; }
+
+  // Classes of the layout's own "Class" elements; they come before the
+  // global ones when a control applies "class".
+  void AddClass(const std::u16string& name, const std::u16string& attribute_list);
+  std::u16string GetClassAttributes(const std::u16string& name) const;
+
+  // --- tree -------------------------------------------------------------
+  // Takes ownership of the root (replacing and destroying an earlier one).
+  void AttachRoot(Control* root);
+  Control* GetRoot() const { return root_.get(); }
+  Control* FindControl(const std::u16string& name) const;
+  // Binds a handler weakly to this window: it runs only while the window
+  // lives. False when the control is null.
+  bool AttachEvent(Control* control, int32_t type, EventCallback callback);
+  bool AttachEvent(const std::u16string& control_name, int32_t type, EventCallback callback);
+  // The same for events that rise from the box's descendants.
+  bool AttachBubbledEvent(Control* box, int32_t type, EventCallback callback);
+  // Click handlers for "closebtn", "minbtn", "maxbtn" and "restorebtn".
+  void AttachCaptionButtons();
+
+  // --- layout -----------------------------------------------------------
+  // Sets the client size and lays the tree out again.
+  void Resize(Size size);
+  Size GetClientSize() const { return client_size_; }
+  // Marks the layout stale; done by controls whose wishes changed.
+  void NeedUpdate() { layout_dirty_ = true; }
+  bool IsLayoutDirty() const { return layout_dirty_; }
+  // Lays the tree out when it is stale: the root placed inside the client
+  // rectangle by its own size wishes, margins and alignment.
+  void LayoutIfNeeded();
+  // Lays the whole tree out now.
+  void Relayout();
+  void Invalidate() { ++paint_requests_; }
+  uint32_t PaintRequests() const { return paint_requests_; }
+
+  // --- window state -----------------------------------------------------
+  virtual void Close(uint32_t code = 0);
+  virtual void Minimize();
+  virtual void Maximize();
+  virtual void Restore();
+  bool IsCloseRequested() const { return close_requested_; }
+  uint32_t GetCloseCode() const { return close_code_; }
+  ShowState GetShowState() const { return show_state_; }
+  // A disabled window takes no input (an owner under a modal box).
+  void SetWindowEnabled(bool enabled) { window_enabled_ = enabled; }
+  bool IsWindowEnabled() const { return window_enabled_; }
+
+  // --- input ------------------------------------------------------------
+  void OnMouseMove(Point point);
+  void OnButtonDown(Point point);
+  void OnButtonUp(Point point);
+  void OnDoubleClick(Point point);
+  void OnRightButtonDown(Point point);
+  // The pointer left the window: the hot control goes back to normal.
+  void OnMouseLeaveWindow();
+  void OnKeyDown(int32_t key);
+  void OnKeyUp(int32_t key);
+  void OnChar(char16_t ch);
+  // The Escape key, before the focused control sees it. Return true when
+  // handled (the message box answers "No").
+  virtual bool OnEscape() { return false; }
+
+  // Moves the focus; a control that cannot take focus leaves it unchanged.
+  // nullptr removes the focus.
+  void SetFocus(Control* control);
+  Control* GetFocus() const { return focus_; }
+  Control* GetHot() const { return hot_; }
+  Control* GetCapture() const { return capture_; }
+  Point GetLastMousePos() const { return last_mouse_; }
+  // Drops every reference to `control` and its descendants (hidden,
+  // disabled or destroyed controls).
+  void ForgetControl(Control* control);
+
+ private:
+  void SendMouse(Control* target, int32_t type, Point point);
+  static bool IsInside(const Control* ancestor, const Control* control);
+
+  std::unique_ptr<Control> root_;
+  std::map<std::u16string, std::u16string> classes_;
+  std::u16string load_error_;
+
+  Size initial_size_;
+  Size client_size_;
+  Rect caption_rect_;
+  Point round_corner_;
+  Rect size_box_;
+  Size min_info_;
+  Size max_info_;
+  bool shadow_attached_ = true;
+  std::u16string title_;
+
+  bool layout_dirty_ = true;
+  uint32_t paint_requests_ = 0;
+  bool close_requested_ = false;
+  uint32_t close_code_ = 0;
+  ShowState show_state_ = ShowState::kNormal;
+  bool window_enabled_ = true;
+
+  Control* focus_ = nullptr;
+  Control* hot_ = nullptr;
+  Control* capture_ = nullptr;
+  Point last_mouse_;
+};
+
+}  // namespace ui
