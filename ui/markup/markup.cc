@@ -52,13 +52,21 @@ void Markup::SetResourceFolder(std::u16string folder) { ResourceFolder() = std::
 const std::u16string& Markup::GetResourceFolder() { return ResourceFolder(); }
 
 void Markup::Release() {
-  std::vector<char16_t>().swap(buffer_);
+  std::u16string().swap(buffer_);
   std::vector<Element>().swap(elements_);
   length_ = 0;
 }
 
+// Drops the document but keeps the element table's storage: a window loads
+// several layouts in a row, and fresh pages cost more than the parse itself.
+void Markup::Reset() {
+  std::u16string().swap(buffer_);
+  elements_.clear();
+  length_ = 0;
+}
+
 void Markup::SetLastError(std::u16string_view message, std::u16string_view location) {
-  Release();
+  Reset();
   error_message_ = std::u16string(message.substr(0, kMaxErrorMessage));
   error_location_ = std::u16string(location.substr(0, kMaxErrorLocation));
 }
@@ -74,7 +82,7 @@ bool Markup::Fail(const char* message, size_t pos) {
 }
 
 bool Markup::LoadFromFile(std::u16string_view path) {
-  Release();
+  Reset();
   std::u16string full(path);
   const std::u16string& folder = ResourceFolder();
   if (!full.empty() && full[0] != u'/' && !folder.empty()) {
@@ -111,7 +119,7 @@ bool Markup::LoadFromFile(std::u16string_view path) {
 }
 
 bool Markup::LoadFromUtf8(std::string_view bytes) {
-  Release();
+  Reset();
   if (bytes.empty()) {
     SetLastError(nbase::Utf8ToUtf16(kErrorEmpty));
     return false;
@@ -128,21 +136,24 @@ bool Markup::LoadFromUtf8(std::string_view bytes) {
     SetLastError(nbase::Utf8ToUtf16(kErrorDecoding));
     return false;
   }
-  return LoadFromString(text);
+  // The decoded text becomes the buffer as it is; no second copy.
+  return ParseBuffer(std::move(text));
 }
 
 bool Markup::LoadFromString(std::u16string_view text) {
-  Release();
+  return ParseBuffer(std::u16string(text));
+}
+
+bool Markup::ParseBuffer(std::u16string text) {
+  Reset();
   const size_t end = text.find(u'\0');
-  if (end != std::u16string_view::npos) text = text.substr(0, end);
+  if (end != std::u16string::npos) text.resize(end);
   if (text.size() >= std::numeric_limits<uint32_t>::max()) {
     SetLastError(nbase::Utf8ToUtf16(kErrorTooLarge));
     return false;
   }
-  buffer_.reserve(text.size() + 1);
-  buffer_.assign(text.begin(), text.end());
-  buffer_.push_back(0);
-  length_ = text.size();
+  buffer_ = std::move(text);
+  length_ = buffer_.size();
   return Parse();
 }
 
@@ -154,7 +165,7 @@ bool Markup::Parse() {
   elements_[root].name = elements_[root].data = static_cast<uint32_t>(length_);
   size_t pos = 0;
   if (!ParseSiblings(pos, root, 1)) {
-    Release();
+    Reset();
     return false;
   }
   return true;

@@ -49,7 +49,9 @@ class Markup {
   // bounds, byte-order mark and decoding as LoadFromFile, then parsing.
   bool LoadFromUtf8(std::string_view bytes);
 
-  // Frees the document; nodes taken from it must not be used afterwards.
+  // Frees the document and its storage; nodes taken from it must not be
+  // used afterwards. Loading again drops the document but keeps the element
+  // table's storage for the next one.
   void Release();
   bool IsValid() const { return !elements_.empty(); }
 
@@ -87,7 +89,10 @@ class Markup {
     uint32_t data;
   };
 
+  // Takes `text` (terminated by the string itself) as the buffer and parses.
+  bool ParseBuffer(std::u16string text);
   bool Parse();
+  void Reset();
   bool ParseSiblings(size_t& pos, uint32_t parent, int depth);
   bool ParseAttributes(size_t& pos);
   // Decodes entities from `pos` up to `stop` (or the end) in place; returns
@@ -98,7 +103,7 @@ class Markup {
   bool AtEnd(size_t pos) const { return pos >= length_; }
   bool Fail(const char* message, size_t pos);
 
-  std::vector<char16_t> buffer_;  // length_ units plus the terminator
+  std::u16string buffer_;  // length_ units; the string's own terminator follows
   size_t length_ = 0;
   std::vector<Element> elements_;
   bool preserve_whitespace_ = true;

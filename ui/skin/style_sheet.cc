@@ -47,7 +47,8 @@ bool StyleSheet::LoadGlobal(const MarkupNode& global) {
       }
     } else if (kind == u"Class") {
       const std::u16string name = node.GetAttributeValue(u"name");
-      all = all && !name.empty() && AddClass(name, node.GetAttributeValue(u"value"));
+      const bool added = !name.empty() && AddClass(name, node.GetAttributeValue(u"value"));
+      all = all && added;
     }
   }
   return all;
