@@ -31,8 +31,8 @@ class Pixels {
     cairo_surface_flush(surface_);
   }
   static Pixels Load(const std::string& variant, const std::string& path) {
-    const std::string file = std::string(VARNIK_SKIN_ROOT) + "/resources/themes/" + variant + "/" +
-                             path;
+    const std::string file =
+        std::string(VARNIK_SKIN_ROOT) + "/resources/themes/" + variant + "/" + path;
     return Pixels(cairo_image_surface_create_from_png(file.c_str()));
   }
   Pixels(Pixels&& other) : surface_(other.surface_) { other.surface_ = nullptr; }
@@ -171,10 +171,9 @@ TEST(SkinImageTest, ImagesOnAColourHaveTransparentCorners) {
 // row must look the same across the stretched middle, or stretching would
 // smear whatever is drawn there.
 TEST(SkinImageTest, NineGridButtonsAreUniformBetweenTheirCorners) {
-  const char* const buttons[] = {
-      "btn_global_blue_80x30_normal",  "btn_global_blue_80x30_hovered",
-      "btn_global_blue_80x30_pushed",  "btn_global_white_80x30_normal",
-      "btn_global_white_80x30_hovered", "btn_global_white_80x30_pushed"};
+  const char* const buttons[] = {"btn_global_blue_80x30_normal",   "btn_global_blue_80x30_hovered",
+                                 "btn_global_blue_80x30_pushed",   "btn_global_white_80x30_normal",
+                                 "btn_global_white_80x30_hovered", "btn_global_white_80x30_pushed"};
   for (const char* name : buttons) {
     SCOPED_TRACE(name);
     Pixels pixels = Pixels::Load("default", std::string("public/button/") + name + ".png");

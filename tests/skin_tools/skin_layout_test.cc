@@ -174,18 +174,22 @@ std::string Resolve(const std::string& folder, const std::string& name) {
 }
 
 bool IsImageAttribute(const std::string& name) {
-  static const std::set<std::string> images = {
-      "bkimage",       "normalimage",        "hotimage",          "pushedimage",
-      "disabledimage", "forenormalimage",    "selectednormalimage", "selecteddisabledimage",
-      "progressimage"};
+  static const std::set<std::string> images = {"bkimage",
+                                               "normalimage",
+                                               "hotimage",
+                                               "pushedimage",
+                                               "disabledimage",
+                                               "forenormalimage",
+                                               "selectednormalimage",
+                                               "selecteddisabledimage",
+                                               "progressimage"};
   return images.count(name) > 0;
 }
 
 TEST(SkinLayoutTest, XmlIsIdenticalInEveryVariantAndMatchesTheSource) {
   for (const char* file : kXmlFiles) {
     SCOPED_TRACE(file);
-    const std::string source =
-        ReadFile(fs::path(VARNIK_SKIN_SOURCE) / "themes/default" / file);
+    const std::string source = ReadFile(fs::path(VARNIK_SKIN_SOURCE) / "themes/default" / file);
     ASSERT_FALSE(source.empty());
     for (const char* variant : kVariants) EXPECT_EQ(ReadFile(Staged(variant, file)), source);
   }
@@ -205,7 +209,8 @@ TEST(SkinLayoutTest, XmlIsBalancedAndWritesClassFirst) {
     EXPECT_EQ(elements[0].name, root);
     for (const Element& element : elements) {
       for (size_t i = 1; i < element.attributes.size(); ++i) {
-        EXPECT_NE(element.attributes[i].first, "class") << element.name << " " << element.Get("name");
+        EXPECT_NE(element.attributes[i].first, "class")
+            << element.name << " " << element.Get("name");
       }
     }
   }
@@ -232,11 +237,10 @@ TEST(SkinLayoutTest, StyleSheetHasTheFontsByIndex) {
   for (bool bold : {false, true}) {
     for (int size : {10, 12, 14, 16, 18}) expected.push_back({"arial", size, bold, false});
   }
-  const Font tail[] = {{"system", 20, false, false}, {"system", 20, true, false},
-                       {"system", 22, false, false}, {"system", 22, true, false},
-                       {"system", 12, false, true},  {"system", 24, false, false},
-                       {"system", 14, false, true},  {"system", 16, false, true},
-                       {"system", 32, false, false}};
+  const Font tail[] = {
+      {"system", 20, false, false}, {"system", 20, true, false}, {"system", 22, false, false},
+      {"system", 22, true, false},  {"system", 12, false, true}, {"system", 24, false, false},
+      {"system", 14, false, true},  {"system", 16, false, true}, {"system", 32, false, false}};
   expected.insert(expected.end(), std::begin(tail), std::end(tail));
 
   const StyleSheet sheet = LoadStyleSheet();
@@ -310,8 +314,7 @@ TEST(SkinLayoutTest, CheckBoxImagesAreFoundOnlyWithoutCase) {
   // The class writes "CheckBox" while the folder is "checkbox": a case-exact
   // lookup would miss it, which is why the package lookup ignores case.
   const StyleSheet sheet = LoadStyleSheet();
-  const std::string file =
-      ImageFile(DecodeQuotes(sheet.classes.at("checkbox_agree")[4].second));
+  const std::string file = ImageFile(DecodeQuotes(sheet.classes.at("checkbox_agree")[4].second));
   EXPECT_EQ(file, "../public/CheckBox/check_no.png");
   EXPECT_FALSE(fs::exists(Staged("default", Resolve("basic", file))));
   EXPECT_TRUE(fs::exists(Staged("default", Lower(Resolve("basic", file)))));
@@ -400,10 +403,11 @@ TEST(SkinLayoutTest, LanguageFilesCarryTheButtonStrings) {
     const char* ok;
     const char* cancel;
   };
-  for (const Expected& lang : {Expected{"zh_CN", "确定", "取消"}, Expected{"en_US", "OK", "Cancel"}}) {
+  for (const Expected& lang :
+       {Expected{"zh_CN", "确定", "取消"}, Expected{"en_US", "OK", "Cancel"}}) {
     SCOPED_TRACE(lang.language);
-    const std::string text = ReadFile(fs::path(VARNIK_SKIN_ROOT) / "resources/lang" /
-                                      lang.language / "gdstrings.ini");
+    const std::string text =
+        ReadFile(fs::path(VARNIK_SKIN_ROOT) / "resources/lang" / lang.language / "gdstrings.ini");
     ASSERT_EQ(text.compare(0, 3, "\xEF\xBB\xBF"), 0) << "byte-order mark";
     std::map<std::string, std::string> strings;
     size_t start = 3;

@@ -167,8 +167,7 @@ TEST(SkinTreePackerTest, RefusesLinksAndMissingRoots) {
   SkinTreePacker::Counts counts;
   EXPECT_EQ(SkinTreePacker::Pack(root.string(), &archive, &counts, &error), 1);
   EXPECT_NE(error.find("link"), std::string::npos) << error;
-  EXPECT_EQ(SkinTreePacker::Pack((temp.path() / "absent").string(), &archive, &counts, &error),
-            1);
+  EXPECT_EQ(SkinTreePacker::Pack((temp.path() / "absent").string(), &archive, &counts, &error), 1);
   EXPECT_EQ(SkinTreePacker::WriteFile((temp.path() / "no/such/folder/x.zip").string(), "x", &error),
             1);
 }

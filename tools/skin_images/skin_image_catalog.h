@@ -19,12 +19,12 @@ namespace skin_tools {
 using PaintFunction = void (*)(cairo_t* cr, int width, int height, double scale);
 
 struct SkinImage {
-  const char* path;    // relative to the theme folder, "/" separated
-  int width;           // in the "default" variant
+  const char* path;  // relative to the theme folder, "/" separated
+  int width;         // in the "default" variant
   int height;
-  bool scales;         // grows by 1.25 and 1.5 in the hdpi and xhdpi variants
+  bool scales;  // grows by 1.25 and 1.5 in the hdpi and xhdpi variants
   PaintFunction paint;
-  unsigned backdrop;   // 0xRRGGBB the image is meant to sit on (contact sheet only)
+  unsigned backdrop;  // 0xRRGGBB the image is meant to sit on (contact sheet only)
 };
 
 struct SkinVariant {

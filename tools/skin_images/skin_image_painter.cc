@@ -212,8 +212,8 @@ void SkinImagePainter::TopBackground(cairo_t* cr, int width, int height, double)
   cairo_fill(cr);
   cairo_set_source_rgba(cr, 1, 1, 1, 0.12);
   for (int i = 0; i < 5; ++i) {  // a few small floating dots
-    static const double dots[5][3] = {{0.14, 0.42, 3},  {0.24, 0.22, 2},  {0.70, 0.16, 2.5},
-                                      {0.93, 0.40, 2},  {0.08, 0.68, 2}};
+    static const double dots[5][3] = {
+        {0.14, 0.42, 3}, {0.24, 0.22, 2}, {0.70, 0.16, 2.5}, {0.93, 0.40, 2}, {0.08, 0.68, 2}};
     cairo_arc(cr, dots[i][0] * w, dots[i][1] * h, dots[i][2] * w / 600, 0, 2 * kPi);
     cairo_fill(cr);
   }
@@ -224,8 +224,7 @@ void SkinImagePainter::Logo(cairo_t* cr, int width, int, double) {
   const double u = width / 80.0;
   // Soft drop shadow of the tile.
   for (int i = 0; i < 4; ++i) {
-    RoundedRect(cr, (6 - i) * u, (7.5 - i) * u, (68 + 2 * i) * u, (68 + 2 * i) * u,
-                (16 + i) * u);
+    RoundedRect(cr, (6 - i) * u, (7.5 - i) * u, (68 + 2 * i) * u, (68 + 2 * i) * u, (16 + i) * u);
     cairo_set_source_rgba(cr, 0, 0.16, 0.40, 0.05);
     cairo_fill(cr);
   }

@@ -19,8 +19,7 @@ cairo_surface_t* SkinImageWriter::Render(const SkinImage& image, int percent) {
   return surface;
 }
 
-int SkinImageWriter::WriteVariant(const std::string& theme_dir, int percent,
-                                  std::string* error) {
+int SkinImageWriter::WriteVariant(const std::string& theme_dir, int percent, std::string* error) {
   namespace fs = std::filesystem;
   for (const SkinImage& image : SkinImageCatalog::Images()) {
     const fs::path path = fs::path(theme_dir) / image.path;

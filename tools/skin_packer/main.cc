@@ -20,8 +20,8 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "skin_packer: %s\n", error.c_str());
     return 1;
   }
-  if (argc == 5 && (counts.directories != std::atoi(argv[3]) ||
-                    counts.files != std::atoi(argv[4]))) {
+  if (argc == 5 &&
+      (counts.directories != std::atoi(argv[3]) || counts.files != std::atoi(argv[4]))) {
     std::fprintf(stderr, "skin_packer: %d folders and %d files, expected %s and %s\n",
                  counts.directories, counts.files, argv[3], argv[4]);
     return 1;

@@ -16,7 +16,7 @@ constexpr uint16_t kMethodStored = 0;
 constexpr uint16_t kMethodDeflate = 8;
 constexpr uint32_t kAttributeDirectory = 0x10;
 constexpr uint32_t kAttributeArchive = 0x20;
-constexpr size_t kMaxNameBytes = 256;  // readers refuse names of 256 bytes or more
+constexpr size_t kMaxNameBytes = 256;   // readers refuse names of 256 bytes or more
 constexpr size_t kMaxEntries = 0xFFFF;  // no ZIP64
 
 void Put16(std::string& out, uint16_t value) {
@@ -32,8 +32,8 @@ void Put32(std::string& out, uint32_t value) {
 // Raw deflate (no zlib header), best compression.
 bool Deflate(const std::string& input, std::string* output) {
   z_stream stream{};
-  if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8,
-                   Z_DEFAULT_STRATEGY) != Z_OK) {
+  if (deflateInit2(&stream, Z_BEST_COMPRESSION, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY) !=
+      Z_OK) {
     return false;
   }
   output->resize(deflateBound(&stream, static_cast<uLong>(input.size())));
@@ -87,8 +87,10 @@ bool ZipWriter::AddFile(const std::string& name, const std::string& data) {
 
 void ZipWriter::AddEntry(const std::string& name, const std::string& stored, uint16_t method,
                          uint32_t crc, uint32_t size, bool directory) {
-  Entry entry{name, method, crc, static_cast<uint32_t>(stored.size()), size,
-              static_cast<uint32_t>(data_.size()), directory};
+  Entry entry{name,     method,
+              crc,      static_cast<uint32_t>(stored.size()),
+              size,     static_cast<uint32_t>(data_.size()),
+              directory};
   Put32(data_, 0x04034b50);
   Put16(data_, kVersion);
   Put16(data_, 0);  // flags: no encryption, no data descriptor

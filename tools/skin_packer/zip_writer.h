@@ -43,8 +43,8 @@ class ZipWriter {
     bool directory;
   };
 
-  void AddEntry(const std::string& name, const std::string& stored, uint16_t method,
-                uint32_t crc, uint32_t size, bool directory);
+  void AddEntry(const std::string& name, const std::string& stored, uint16_t method, uint32_t crc,
+                uint32_t size, bool directory);
 
   std::string data_;  // local headers and entry data so far
   std::vector<Entry> entries_;
