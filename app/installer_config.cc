@@ -31,7 +31,8 @@ InstallerConfig InstallerConfig::ComputeWithChannel(bool channel_found, std::u16
     // An earlier folder wins even when the product's files are gone; only the
     // flag tells whether they are still there.
     config.install_dir = earlier;
-    config.existing_install = platform::PathExists(platform::JoinPath(earlier, kProductAppFileName));
+    config.existing_install =
+        platform::PathExists(platform::JoinPath(earlier, kProductAppFileName));
   }
 
   config.package_url = BuildPackageUrl(platform::GetSiteHost(), config.channel);

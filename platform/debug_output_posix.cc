@@ -1,5 +1,3 @@
-#include "platform/debug_output.h"
-
 #include <errno.h>
 #include <unistd.h>
 
@@ -7,6 +5,7 @@
 #include <cstring>
 
 #include "base/utf.h"
+#include "platform/debug_output.h"
 
 namespace platform {
 

@@ -23,11 +23,21 @@ std::string Unescape(std::string_view value) {
     }
     char next = value[++i];
     switch (next) {
-      case 's': out.push_back(' '); break;
-      case 'n': out.push_back('\n'); break;
-      case 't': out.push_back('\t'); break;
-      case 'r': out.push_back('\r'); break;
-      case '\\': out.push_back('\\'); break;
+      case 's':
+        out.push_back(' ');
+        break;
+      case 'n':
+        out.push_back('\n');
+        break;
+      case 't':
+        out.push_back('\t');
+        break;
+      case 'r':
+        out.push_back('\r');
+        break;
+      case '\\':
+        out.push_back('\\');
+        break;
       default:  // Unknown escapes (";" in lists) stay as written.
         out.push_back('\\');
         out.push_back(next);
@@ -40,8 +50,8 @@ std::string Unescape(std::string_view value) {
 bool IsValidKey(std::string_view key) {
   if (key.empty()) return false;
   for (char c : key) {
-    bool plain = (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') ||
-                 c == '-';
+    bool plain =
+        (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-';
     bool locale = c == '[' || c == ']' || c == '_' || c == '@' || c == '.';
     if (!plain && !locale) return false;
   }

@@ -1,8 +1,7 @@
-#include "platform/embedded_resources.h"
-
 #include <mutex>
 
 #include "base/utf.h"
+#include "platform/embedded_resources.h"
 #include "platform/resource_table.h"
 
 namespace platform {

@@ -8,10 +8,10 @@
 namespace platform {
 
 inline constexpr int32_t kErrorSuccess = 0;
-inline constexpr int32_t kErrorFileNotFound = 2;     // key, value, file or resource is absent
-inline constexpr int32_t kErrorAccessDenied = 5;     // write to a read-only store
-inline constexpr int32_t kErrorInvalidHandle = 6;    // operation on a closed key
-inline constexpr int32_t kErrorInvalidData = 13;     // stored data is damaged
+inline constexpr int32_t kErrorFileNotFound = 2;   // key, value, file or resource is absent
+inline constexpr int32_t kErrorAccessDenied = 5;   // write to a read-only store
+inline constexpr int32_t kErrorInvalidHandle = 6;  // operation on a closed key
+inline constexpr int32_t kErrorInvalidData = 13;   // stored data is damaged
 inline constexpr int32_t kErrorInvalidParameter = 87;
 inline constexpr int32_t kErrorAlreadyExists = 183;  // named mutex held by another process
 inline constexpr int32_t kErrorMoreData = 234;       // caller's byte budget too small

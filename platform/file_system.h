@@ -30,7 +30,6 @@ bool GetFreeDiskBytes(std::u16string_view path, uint64_t* bytes);
 
 // True when `path` is a folder (created when missing) whose file system has
 // at least `min_free_bytes` available.
-bool IsUsableDownloadDir(std::u16string_view path,
-                         uint64_t min_free_bytes = kMinDownloadFreeBytes);
+bool IsUsableDownloadDir(std::u16string_view path, uint64_t min_free_bytes = kMinDownloadFreeBytes);
 
 }  // namespace platform

@@ -1,9 +1,8 @@
-#include "platform/file_system.h"
-
 #include <errno.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 
+#include "platform/file_system.h"
 #include "platform/path_util.h"
 
 namespace platform {

@@ -70,7 +70,8 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
   size_t start = 0;
   while (true) {
     size_t space = line.find(' ', start);
-    fields.push_back(line.substr(start, space == std::string_view::npos ? line.npos : space - start));
+    fields.push_back(
+        line.substr(start, space == std::string_view::npos ? line.npos : space - start));
     if (space == std::string_view::npos) break;
     start = space + 1;
   }

@@ -1,5 +1,3 @@
-#include "platform/hive_file.h"
-
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -10,6 +8,7 @@
 #include "platform/debug_output.h"
 #include "platform/error_codes.h"
 #include "platform/file_system.h"
+#include "platform/hive_file.h"
 #include "platform/path_util.h"
 #include "platform/special_folders.h"
 

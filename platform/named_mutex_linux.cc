@@ -1,5 +1,3 @@
-#include "platform/named_mutex.h"
-
 #include <errno.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -9,6 +7,7 @@
 #include <cstdlib>
 
 #include "platform/error_codes.h"
+#include "platform/named_mutex.h"
 #include "platform/path_util.h"
 #include "platform/special_folders.h"
 

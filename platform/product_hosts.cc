@@ -33,7 +33,8 @@ bool IsLoopbackIpv4(std::string_view host) {
   size_t start = 0;
   while (true) {
     size_t dot = host.find('.', start);
-    std::string_view part = host.substr(start, dot == std::string_view::npos ? host.npos : dot - start);
+    std::string_view part =
+        host.substr(start, dot == std::string_view::npos ? host.npos : dot - start);
     if (!IsDigits(part) || part.size() > 3 || std::atoi(std::string(part).c_str()) > 255) {
       return false;
     }

@@ -1,5 +1,3 @@
-#include "platform/reg_key.h"
-
 #include <dirent.h>
 #include <sys/stat.h>
 
@@ -14,6 +12,7 @@
 #include "platform/desktop_entry.h"
 #include "platform/error_codes.h"
 #include "platform/hive_file.h"
+#include "platform/reg_key.h"
 #include "platform/special_folders.h"
 
 namespace platform {
@@ -56,7 +55,8 @@ std::vector<ProgramFile> ListPrograms(uint32_t view) {
       std::string native(item->d_name);
       if (native.size() <= 8 || native.compare(native.size() - 8, 8, ".desktop") != 0) continue;
       std::u16string name = nbase::Utf8ToUtf16(native);
-      if (name.empty() || name.size() > kMaxKeyNameUnits) continue;  // no registry key could hold it
+      if (name.empty() || name.size() > kMaxKeyNameUnits)
+        continue;  // no registry key could hold it
       std::string path = apps + "/" + native;
       struct stat st;
       if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) continue;
@@ -67,8 +67,9 @@ std::vector<ProgramFile> ListPrograms(uint32_t view) {
     }
     closedir(dir);
   }
-  std::sort(programs.begin(), programs.end(),
-            [](const ProgramFile& a, const ProgramFile& b) { return a.native_name < b.native_name; });
+  std::sort(programs.begin(), programs.end(), [](const ProgramFile& a, const ProgramFile& b) {
+    return a.native_name < b.native_name;
+  });
   return programs;
 }
 
@@ -86,7 +87,8 @@ bool FindProgram(uint32_t view, std::u16string_view name, ProgramFile* found) {
 // the uninstall key or one of its direct subkeys.
 bool SplitUninstallPath(std::u16string_view path, bool* is_subkey, std::u16string_view* name) {
   std::u16string_view base = kUninstallKeyPath;
-  if (path.size() < base.size() || !nbase::EqualsIgnoreAsciiCase(path.substr(0, base.size()), base)) {
+  if (path.size() < base.size() ||
+      !nbase::EqualsIgnoreAsciiCase(path.substr(0, base.size()), base)) {
     return false;
   }
   if (path.size() == base.size()) {

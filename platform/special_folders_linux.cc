@@ -1,5 +1,3 @@
-#include "platform/special_folders.h"
-
 #include <errno.h>
 #include <pwd.h>
 #include <sys/stat.h>
@@ -11,6 +9,7 @@
 #include <vector>
 
 #include "platform/path_util.h"
+#include "platform/special_folders.h"
 
 namespace platform {
 namespace {
@@ -34,7 +33,8 @@ std::string ReadDesktopFromUserDirs(const std::string& home) {
     static constexpr std::string_view kKey = "XDG_DESKTOP_DIR=";
     if (line.compare(start, kKey.size(), kKey) != 0) continue;
     std::string value = line.substr(start + kKey.size());
-    while (!value.empty() && (value.back() == ' ' || value.back() == '\t' || value.back() == '\r')) {
+    while (!value.empty() &&
+           (value.back() == ' ' || value.back() == '\t' || value.back() == '\r')) {
       value.pop_back();
     }
     if (value.size() < 2 || value.front() != '"' || value.back() != '"') continue;
@@ -96,8 +96,8 @@ std::u16string GetSpecialFolder(int csidl) {
 }
 
 std::u16string GetPrivateTempFolder(std::u16string_view parent) {
-  std::u16string path =
-      JoinPath(parent, FromNativePath("varnik-" + std::to_string(static_cast<unsigned>(geteuid()))));
+  std::u16string path = JoinPath(
+      parent, FromNativePath("varnik-" + std::to_string(static_cast<unsigned>(geteuid()))));
   std::string native = ToNativePath(path);
   if (native.empty()) return std::u16string();
   if (mkdir(native.c_str(), 0700) != 0 && errno != EEXIST) return std::u16string();

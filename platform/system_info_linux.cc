@@ -1,5 +1,3 @@
-#include "platform/system_info.h"
-
 #include <string.h>
 #include <sys/utsname.h>
 
@@ -8,6 +6,7 @@
 
 #include "base/string_util.h"
 #include "base/utf.h"
+#include "platform/system_info.h"
 
 namespace platform {
 namespace {

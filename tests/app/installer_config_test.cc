@@ -45,7 +45,8 @@ TEST_F(InstallerConfigTest, FreshUserGetsDefaultFolders) {
   EXPECT_FALSE(config.existing_install);
   EXPECT_EQ(config.download_dir, Path("/cache/zorv/DudIdiruvovo/Files/"));
   EXPECT_TRUE(platform::IsDirectory(config.download_dir));
-  EXPECT_EQ(config.installer_file, Path("/cache/zorv/DudIdiruvovo/Files/DudIdiruvovoInstaller.exe"));
+  EXPECT_EQ(config.installer_file,
+            Path("/cache/zorv/DudIdiruvovo/Files/DudIdiruvovoInstaller.exe"));
 }
 
 TEST_F(InstallerConfigTest, EarlierInstallationFolderWins) {
@@ -111,7 +112,8 @@ TEST_F(InstallerConfigTest, ExactlyOneSeparatorBeforePackageName) {
 TEST(ChooseDownloadDirTest, NoUsableCandidateTakesTheLast) {
   ScopedTempDir dir;
   varnik_test::WriteFile(dir.path() + "/f", "x");
-  std::vector<std::u16string> candidates = {U16(dir.path() + "/f/a"), u"", U16(dir.path() + "/f/b")};
+  std::vector<std::u16string> candidates = {U16(dir.path() + "/f/a"), u"",
+                                            U16(dir.path() + "/f/b")};
   EXPECT_EQ(InstallerConfig::ChooseDownloadDir(candidates), U16(dir.path() + "/f/b"));
   EXPECT_EQ(InstallerConfig::ChooseDownloadDir({}), u"");
   EXPECT_EQ(InstallerConfig::InstallDirFor(u"/picked/"), u"/picked/zorv/dudIdiruvovo");
@@ -154,15 +156,15 @@ TEST_F(DownloadDirSpaceTest, BoundIsInclusive) {
 
 TEST_F(DownloadDirSpaceTest, FullDriveSkipsAppDataAndDesktopToVarTmp) {
   // Application data and desktop share a 403 MiB file system.
-  std::string chosen = DownloadDirWith({{"home", 403 * 1024}, {"cache", 403 * 1024},
-                                        {"/var/tmp", 1024 * 1024}});
+  std::string chosen =
+      DownloadDirWith({{"home", 403 * 1024}, {"cache", 403 * 1024}, {"/var/tmp", 1024 * 1024}});
   if (chosen == "cannot run") GTEST_SKIP() << "no mount namespaces here";
   EXPECT_EQ(chosen, Private("/var/tmp"));
 }
 
 TEST_F(DownloadDirSpaceTest, NothingUsableEndsWithTheLastCandidate) {
-  std::string chosen = DownloadDirWith(
-      {{"home", 1024}, {"cache", 1024}, {"/var/tmp", 1024}, {"/tmp", 1024}});
+  std::string chosen =
+      DownloadDirWith({{"home", 1024}, {"cache", 1024}, {"/var/tmp", 1024}, {"/tmp", 1024}});
   if (chosen == "cannot run") GTEST_SKIP() << "no mount namespaces here";
   EXPECT_EQ(chosen, Private("/tmp"));
 }
@@ -175,7 +177,8 @@ class ConfigProbeTest : public InstallerConfigTest {
     std::string probe = dir_.path() + "/probe";
     std::filesystem::copy_file(VARNIK_CONFIG_PROBE, probe);
     if (!tool_arguments.empty()) {
-      std::string command = std::string(VARNIK_RESOURCE_WRITER) + " " + probe + " " + tool_arguments;
+      std::string command =
+          std::string(VARNIK_RESOURCE_WRITER) + " " + probe + " " + tool_arguments;
       EXPECT_EQ(std::system(command.c_str()), 0);
     }
     std::map<std::string, std::string> values;
@@ -218,8 +221,8 @@ TEST_F(ConfigProbeTest, ChannelComesFromTheExecutable) {
     EXPECT_EQ(values["package_url"],
               "http://www.varnikpdf.com/caller?c=site&a=downloadPackage&coopcom=zorv&channel=" +
                   c.channel);
-    EXPECT_EQ(nbase::Utf16ToUtf8(platform::ReadRegString(platform::kAppInfoKey,
-                                                         platform::kInstallerChannelValue)),
+    EXPECT_EQ(nbase::Utf16ToUtf8(
+                  platform::ReadRegString(platform::kAppInfoKey, platform::kInstallerChannelValue)),
               c.recorded);
   }
 }

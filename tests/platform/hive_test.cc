@@ -30,24 +30,24 @@ TEST(HiveTest, DamagedTextsAreRejectedWhole) {
   ASSERT_TRUE(Hive::Parse(good, &check));
   const char* damaged[] = {
       "",
-      "varnik-hive 1\n",                           // no end line: truncated
-      "varnik-hive 1\nk 41\nv 1 42 6300\nend 2",   // last line without line end
-      "varnik-hive 1\nk 41\nv 1 42 6300\nend 3\n", // record count differs
-      "varnik-hive 1\nk 41\nv 1 42 6300\nend 2\nk 43\n",  // data after the end
-      "varnik-hive 2\nend 0\n",                    // unknown format
-      "varnik-hive 1\nv 1 42 6300\nend 1\n",       // value before any key
-      "varnik-hive 1\nk 41\nk 61\nend 2\n",        // same key twice (case folded)
+      "varnik-hive 1\n",                                     // no end line: truncated
+      "varnik-hive 1\nk 41\nv 1 42 6300\nend 2",             // last line without line end
+      "varnik-hive 1\nk 41\nv 1 42 6300\nend 3\n",           // record count differs
+      "varnik-hive 1\nk 41\nv 1 42 6300\nend 2\nk 43\n",     // data after the end
+      "varnik-hive 2\nend 0\n",                              // unknown format
+      "varnik-hive 1\nv 1 42 6300\nend 1\n",                 // value before any key
+      "varnik-hive 1\nk 41\nk 61\nend 2\n",                  // same key twice (case folded)
       "varnik-hive 1\nk 41\nv 1 42 00\nv 1 62 00\nend 3\n",  // same value twice
-      "varnik-hive 1\nk 4\nend 1\n",               // odd hex
-      "varnik-hive 1\nk 4G\nend 1\n",              // not hex
-      "varnik-hive 1\nk 4A\nend 1\n",              // upper-case hex is not ours
-      "varnik-hive 1\nk \nend 1\n",                // empty key path
-      "varnik-hive 1\nk ff\nend 1\n",              // undecodable UTF-8
-      "varnik-hive 1\nk 41\nv 4294967296 42 00\nend 2\n",  // type past 32 bits
-      "varnik-hive 1\nk 41\nv 01 42 00\nend 2\n",  // leading zero
-      "varnik-hive 1\nk 41\nv 1 42\nend 2\n",      // missing field
-      "varnik-hive 1\nk 41 \nend 1\n",             // stray blank
-      "varnik-hive 1\nx\nend 1\n",                 // unknown record
+      "varnik-hive 1\nk 4\nend 1\n",                         // odd hex
+      "varnik-hive 1\nk 4G\nend 1\n",                        // not hex
+      "varnik-hive 1\nk 4A\nend 1\n",                        // upper-case hex is not ours
+      "varnik-hive 1\nk \nend 1\n",                          // empty key path
+      "varnik-hive 1\nk ff\nend 1\n",                        // undecodable UTF-8
+      "varnik-hive 1\nk 41\nv 4294967296 42 00\nend 2\n",    // type past 32 bits
+      "varnik-hive 1\nk 41\nv 01 42 00\nend 2\n",            // leading zero
+      "varnik-hive 1\nk 41\nv 1 42\nend 2\n",                // missing field
+      "varnik-hive 1\nk 41 \nend 1\n",                       // stray blank
+      "varnik-hive 1\nx\nend 1\n",                           // unknown record
   };
   for (const char* text : damaged) {
     SCOPED_TRACE(text);

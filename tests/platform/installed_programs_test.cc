@@ -118,8 +118,8 @@ TEST_F(InstalledProgramsTest, SixtyFourBitViewReadsUserFolder) {
   size = 4;
   EXPECT_EQ(sub.QueryValue(u"EstimatedSize", nullptr, &number, &size), kErrorFileNotFound);
   // The same name is not in the default view.
-  EXPECT_EQ(sub.Open(RegRoot::kLocalMachine,
-                     std::u16string(kUninstallKeyPath) + u"\\mine.desktop", kKeyRead),
+  EXPECT_EQ(sub.Open(RegRoot::kLocalMachine, std::u16string(kUninstallKeyPath) + u"\\mine.desktop",
+                     kKeyRead),
             kErrorFileNotFound);
 }
 

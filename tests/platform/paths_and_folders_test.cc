@@ -23,8 +23,8 @@ TEST(PathUtilTest, JoinUsesExactlyOneSeparator) {
     std::u16string folder, name, joined;
   };
   const Case cases[] = {
-      {u"/a", u"b", u"/a/b"},   {u"/a/", u"b", u"/a/b"},  {u"/a//", u"/b", u"/a/b"},
-      {u"", u"zorv/x", u"/zorv/x"}, {u"/", u"x", u"/x"},  {u"rel", u"x", u"rel/x"},
+      {u"/a", u"b", u"/a/b"},       {u"/a/", u"b", u"/a/b"}, {u"/a//", u"/b", u"/a/b"},
+      {u"", u"zorv/x", u"/zorv/x"}, {u"/", u"x", u"/x"},     {u"rel", u"x", u"rel/x"},
   };
   for (const Case& c : cases) EXPECT_EQ(JoinPath(c.folder, c.name), c.joined);
   EXPECT_EQ(WithTrailingSeparator(u"/d"), u"/d/");

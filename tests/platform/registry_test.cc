@@ -57,11 +57,13 @@ TEST_F(RegistryTest, WriteCreatesKeyAndStoresTerminator) {
 }
 
 TEST_F(RegistryTest, KeyPathsAndValueNamesIgnoreAsciiCase) {
-  ASSERT_EQ(WriteRegString(u"SOFTWARE\\zorv\\DUDIDIRUVOVO\\appinfo", u"installerpath", u"/opt/a"), 0);
+  ASSERT_EQ(WriteRegString(u"SOFTWARE\\zorv\\DUDIDIRUVOVO\\appinfo", u"installerpath", u"/opt/a"),
+            0);
   EXPECT_EQ(ReadRegString(kAppInfoKey, kInstallerPathValue), u"/opt/a");
   // A write under another spelling replaces the value, it does not add one.
   ASSERT_EQ(WriteRegString(kAppInfoKey, u"INSTALLERPATH", u"/opt/b"), 0);
-  EXPECT_EQ(ReadRegString(u"software\\zorv\\dudidiruvovo\\appinfo", kInstallerPathValue), u"/opt/b");
+  EXPECT_EQ(ReadRegString(u"software\\zorv\\dudidiruvovo\\appinfo", kInstallerPathValue),
+            u"/opt/b");
   Hive hive;
   ASSERT_EQ(HiveFile(HivePath()).Read(&hive), kErrorSuccess);
   const Hive::Key* key = hive.FindKey(kAppInfoKey);
@@ -78,7 +80,8 @@ TEST_F(RegistryTest, StringBudgetIs520Bytes) {
     bool readable;
   };
   // 259 units + NUL = 518 bytes, 260 + NUL = 522 bytes (over the budget).
-  for (Case c : {Case{0, true}, Case{1, true}, Case{259, true}, Case{260, false}, Case{600, false}}) {
+  for (Case c :
+       {Case{0, true}, Case{1, true}, Case{259, true}, Case{260, false}, Case{600, false}}) {
     SCOPED_TRACE(c.length);
     std::u16string value(c.length, u'x');
     ASSERT_EQ(WriteRegString(kAppInfoKey, u"Long", value), 0);

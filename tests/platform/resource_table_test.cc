@@ -17,7 +17,10 @@ using varnik_test::ReadFile;
 using varnik_test::ScopedTempDir;
 using varnik_test::WriteFile;
 
-const std::string kProgram = std::string("\x7f" "ELF program bytes\0\1\2", 22);
+const std::string kProgram = std::string(
+    "\x7f"
+    "ELF program bytes\0\1\2",
+    22);
 
 TEST(ResourceTableTest, WriteReplacesTableAndKeepsProgramBytes) {
   ScopedTempDir dir;
@@ -86,8 +89,8 @@ TEST(ChannelTest, DecodesBytesAsTheyAre) {
       {" padded\r\n", u" padded\r\n"},  // no trimming
       {std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
       {"\xe6\xb8\xa0\xe9\x81\x93", u"\u6e20\u9053"},
-      {"bad\xff", u""},               // undecodable: empty
-      {"\xed\xa0\x80", u"\ufffd"},    // encoded surrogate
+      {"bad\xff", u""},                               // undecodable: empty
+      {"\xed\xa0\x80", u"\ufffd"},                    // encoded surrogate
       {std::string(259, 'c') + "\xe6\xb8\xa0", u""},  // cut at 260 bytes mid-sequence
       {std::string(300, 'c'), std::u16string(260, u'c')},
   };
@@ -114,7 +117,8 @@ TEST(ResourceWriterToolTest, RewritesChannelOfBuiltExecutableAndReadsItBack) {
   std::string exe = dir.path() + "/setup";
   WriteFile(exe, kProgram);
   WriteFile(dir.path() + "/skin.zip", "PK skin");
-  ASSERT_EQ(RunTool(exe + " --theme " + dir.path() + "/skin.zip --channel zorv_seo_link"
+  ASSERT_EQ(RunTool(exe + " --theme " + dir.path() +
+                    "/skin.zip --channel zorv_seo_link"
                     " --version 1.6.1.8"),
             0);
   ASSERT_EQ(RunTool(exe + " --channel upgrade"), 0);

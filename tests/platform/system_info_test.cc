@@ -2,8 +2,8 @@
 
 #include <errno.h>
 
-#include "gtest/gtest.h"
 #include "base/utf.h"
+#include "gtest/gtest.h"
 #include "platform/debug_output.h"
 #include "platform/product_hosts.h"
 #include "platform/tick_count.h"
@@ -20,7 +20,8 @@ TEST(SystemInfoTest, PrettyNameFromOsRelease) {
     std::u16string name;
   };
   const Case cases[] = {
-      {"NAME=x\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n", u"Debian GNU/Linux 12 (bookworm)"},
+      {"NAME=x\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n",
+       u"Debian GNU/Linux 12 (bookworm)"},
       {"PRETTY_NAME='Single quoted'", u"Single quoted"},
       {"PRETTY_NAME=Bare\r\n", u"Bare"},
       {"PRETTY_NAME=\"Esc \\\"q\\\" \\\\\"\n", u"Esc \"q\" \\"},
@@ -60,7 +61,8 @@ TEST(SystemInfoTest, ErrorTextsHaveNoLineBreaks) {
 
 TEST(SystemInfoTest, TickCountAdvances) {
   uint32_t start = GetTickCount();
-  EXPECT_TRUE(varnik_test::WaitFor([&] { return static_cast<uint32_t>(GetTickCount() - start) >= 2; }));
+  EXPECT_TRUE(
+      varnik_test::WaitFor([&] { return static_cast<uint32_t>(GetTickCount() - start) >= 2; }));
 }
 
 TEST(ProductHostsTest, OverrideOnlyForLoopbackHostPort) {
@@ -69,11 +71,21 @@ TEST(ProductHostsTest, OverrideOnlyForLoopbackHostPort) {
     bool accepted;
   };
   const Case cases[] = {
-      {"127.0.0.1:8080", true}, {"localhost:1", true},     {"[::1]:65535", true},
-      {"127.1.2.3:80", true},   {"10.0.0.1:80", false},   {"example.com:80", false},
-      {"127.0.0.1", false},     {"127.0.0.1:0", false},   {"127.0.0.1:65536", false},
-      {"127.0.0.1:8x", false},  {"127.0.0.256:80", false}, {"127.0.0:80", false},
-      {":80", false},           {"", false},              {"127.0.0.1:80/path", false},
+      {"127.0.0.1:8080", true},
+      {"localhost:1", true},
+      {"[::1]:65535", true},
+      {"127.1.2.3:80", true},
+      {"10.0.0.1:80", false},
+      {"example.com:80", false},
+      {"127.0.0.1", false},
+      {"127.0.0.1:0", false},
+      {"127.0.0.1:65536", false},
+      {"127.0.0.1:8x", false},
+      {"127.0.0.256:80", false},
+      {"127.0.0:80", false},
+      {":80", false},
+      {"", false},
+      {"127.0.0.1:80/path", false},
   };
   std::u16string built_in[4];
   {

@@ -21,8 +21,8 @@ namespace varnik_test {
 
 ScopedTempDir::ScopedTempDir() {
   const char* base = std::getenv("TMPDIR");
-  std::string pattern = std::string(base != nullptr && base[0] == '/' ? base : "/tmp") +
-                        "/varnik-test-XXXXXX";
+  std::string pattern =
+      std::string(base != nullptr && base[0] == '/' ? base : "/tmp") + "/varnik-test-XXXXXX";
   char* made = mkdtemp(&pattern[0]);
   if (made != nullptr) path_ = made;
 }

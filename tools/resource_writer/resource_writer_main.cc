@@ -55,8 +55,10 @@ bool IsVersionText(const std::string& text) {
   size_t start = 0;
   while (true) {
     size_t dot = text.find('.', start);
-    std::string part = text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
-    if (part.empty() || part.size() > 5 || part.find_first_not_of("0123456789") != std::string::npos ||
+    std::string part =
+        text.substr(start, dot == std::string::npos ? std::string::npos : dot - start);
+    if (part.empty() || part.size() > 5 ||
+        part.find_first_not_of("0123456789") != std::string::npos ||
         std::atol(part.c_str()) > 65535) {
       return false;
     }
