@@ -87,9 +87,10 @@ void AppendMember(std::u16string& out, const char16_t* name, const std::u16strin
 
 }  // namespace
 
-std::u16string BuildEventEnvelope(const std::u16string& event_id,
-                                  const std::u16string& data_text) {
-  std::u16string envelope = u"{";
+std::u16string BuildEventEnvelope(const std::u16string& event_id, const std::u16string& data_text) {
+  std::u16string envelope;
+  envelope.reserve(128 + event_id.size() + data_text.size());
+  envelope += u'{';
   AppendMember(envelope, u"eventId", event_id);
   envelope += u',';
   AppendMember(envelope, u"imei", GetMachineId());

@@ -6,7 +6,13 @@ namespace {
 
 void AppendEscaped(std::u16string& out, std::u16string_view text) {
   static const char16_t kHex[] = u"0123456789abcdef";
-  for (char16_t c : text) {
+  size_t run_start = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    const char16_t c = text[i];
+    if (c >= 0x20 && c != u'"' && c != u'\\') continue;
+    // Copy the run that needed nothing in one go, then the escape.
+    out.append(text.data() + run_start, i - run_start);
+    run_start = i + 1;
     switch (c) {
       case u'"':
         out += u"\\\"";
@@ -30,15 +36,12 @@ void AppendEscaped(std::u16string& out, std::u16string_view text) {
         out += u"\\t";
         break;
       default:
-        if (c < 0x20) {
-          out += u"\\u00";
-          out += kHex[c >> 4];
-          out += kHex[c & 0xF];
-        } else {
-          out += c;
-        }
+        out += u"\\u00";
+        out += kHex[c >> 4];
+        out += kHex[c & 0xF];
     }
   }
+  out.append(text.data() + run_start, text.size() - run_start);
 }
 
 }  // namespace

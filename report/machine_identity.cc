@@ -86,8 +86,7 @@ std::u16string GetFileVersionText(std::u16string path) {
       path.empty()
           ? platform::LoadEmbeddedResource(platform::kVersionResourceType,
                                            platform::kVersionResourceId, &record)
-          : platform::LoadResourceFromFile(nbase::Utf16ToUtf8(path),
-                                           platform::kVersionResourceType,
+          : platform::LoadResourceFromFile(nbase::Utf16ToUtf8(path), platform::kVersionResourceType,
                                            platform::kVersionResourceId, &record);
   if (found) {
     std::u16string version = ParseVersionRecord(record);
@@ -105,8 +104,8 @@ std::string FormatGuidText(const uint8_t (&bytes)[16]) {
   char text[128] = {0};
   std::snprintf(text, sizeof(text), "{%08X-%04X-%04X-%02X%02X-%02X%02X%02X%02X%02X%02X}",
                 static_cast<unsigned>(data1), static_cast<unsigned>(data2),
-                static_cast<unsigned>(data3), bytes[8], bytes[9], bytes[10], bytes[11],
-                bytes[12], bytes[13], bytes[14], bytes[15]);
+                static_cast<unsigned>(data3), bytes[8], bytes[9], bytes[10], bytes[11], bytes[12],
+                bytes[13], bytes[14], bytes[15]);
   return text;
 }
 

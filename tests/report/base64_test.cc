@@ -17,9 +17,9 @@ TEST(Base64Test, EncodesStandardVectorsWithPadding) {
   };
   const Case cases[] = {
       {"", ""},
-      {"f", "Zg=="},        // 3n+1: two characters and "==".
-      {"fo", "Zm8="},       // 3n+2: three characters and "=".
-      {"foo", "Zm9v"},      // 3n: no padding.
+      {"f", "Zg=="},    // 3n+1: two characters and "==".
+      {"fo", "Zm8="},   // 3n+2: three characters and "=".
+      {"foo", "Zm9v"},  // 3n: no padding.
       {"foob", "Zm9vYg=="},
       {"fooba", "Zm9vYmE="},
       {"foobar", "Zm9vYmFy"},

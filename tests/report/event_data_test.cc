@@ -52,7 +52,8 @@ TEST(EventDataTest, NumbersAreDecimalText) {
   data.SetNumber(u"ret", -2147024891);
   data.SetNumber(u"fileSize", 10485760);
   data.SetNumber(u"cost", 0);
-  EXPECT_EQ(data.ToJsonText(), u"{\"cost\":\"0\",\"fileSize\":\"10485760\",\"ret\":\"-2147024891\"}");
+  EXPECT_EQ(data.ToJsonText(),
+            u"{\"cost\":\"0\",\"fileSize\":\"10485760\",\"ret\":\"-2147024891\"}");
 }
 
 TEST(EventDataTest, JsonTextOfTable) {

@@ -80,8 +80,7 @@ TEST_F(EventReporterTest, EnvelopeOfTheStartEvent) {
     table.Set(u"FirstStart", u"true");
     table.SetNumber(u"Scale", scale);
     table.SetNumber(u"Dpi", dpi);
-    EXPECT_EQ(BuildEventEnvelope(u"AppStart", table.ToJsonText()),
-              Envelope(u"AppStart", data));
+    EXPECT_EQ(BuildEventEnvelope(u"AppStart", table.ToJsonText()), Envelope(u"AppStart", data));
   }
   EXPECT_EQ(BuildEventEnvelope(u"AppStart", u""),
             u"{\"eventId\":\"AppStart\",\"imei\":\"ID\",\"appver\":\"1.0.0.0\","
@@ -94,12 +93,12 @@ TEST_F(EventReporterTest, BodyIsBase64OfUtf8WithPadding) {
     std::string body;
   };
   const Case cases[] = {
-      {u"{a}", "log=e2F9"},        // 3 bytes: no padding.
-      {u"{ab}", "log=e2FifQ=="},   // 3n+1: "==".
-      {u"{}", "log=e30="},         // 3n+2: "=".
-      {u"已", "log=5bey"},         // One CJK character, three UTF-8 bytes.
+      {u"{a}", "log=e2F9"},       // 3 bytes: no padding.
+      {u"{ab}", "log=e2FifQ=="},  // 3n+1: "==".
+      {u"{}", "log=e30="},        // 3n+2: "=".
+      {u"已", "log=5bey"},        // One CJK character, three UTF-8 bytes.
       {u"", "log="},
-      {u"{}\xD800", "log="},       // A high surrogate last empties the text.
+      {u"{}\xD800", "log="},  // A high surrogate last empties the text.
   };
   for (const auto& c : cases) EXPECT_EQ(EncodeEventBody(c.envelope), c.body);
 }
@@ -111,8 +110,9 @@ TEST_F(EventReporterTest, DeliveredBodyDecodesToTheEnvelopeByteForByte) {
   ASSERT_TRUE(ReportServer().WaitForRequests(2, kWatchdog));
   const auto envelopes = ReceivedEnvelopes();
   EXPECT_EQ(envelopes[0], Utf16ToUtf8(Envelope(u"OnClick", u"{\"btn_exit\":\"Start 已安装\"}")));
-  EXPECT_EQ(envelopes[1], Utf16ToUtf8(Envelope(
-                              u"AppStart", u"{\"Dpi\":\"120\",\"FirstStart\":\"true\",\"Scale\":\"125\"}")));
+  EXPECT_EQ(envelopes[1],
+            Utf16ToUtf8(Envelope(u"AppStart",
+                                 u"{\"Dpi\":\"120\",\"FirstStart\":\"true\",\"Scale\":\"125\"}")));
   const auto request = ReportServer().Requests()[0];
   EXPECT_EQ(request.method, "POST");
   EXPECT_EQ(request.target, "/caller?c=site&a=writelog");
@@ -163,8 +163,8 @@ TEST_F(EventReporterTest, DeliveriesKeepPostingOrderWithOneConnectionEach) {
   ASSERT_EQ(envelopes.size(), static_cast<size_t>(kReports));
   for (int i = 0; i < kReports; ++i) {
     EXPECT_EQ(envelopes[i],
-              Utf16ToUtf8(Envelope(u"Seq", u"{\"retryTime\":\"" +
-                                               nbase::Utf8ToUtf16(std::to_string(i)) + u"\"}")));
+              Utf16ToUtf8(Envelope(
+                  u"Seq", u"{\"retryTime\":\"" + nbase::Utf8ToUtf16(std::to_string(i)) + u"\"}")));
   }
   EXPECT_EQ(ReportServer().ConnectionCount() - connections_before, static_cast<size_t>(kReports));
 }
@@ -214,22 +214,23 @@ TEST_F(EventReporterTest, FlushNeverWaitsPastItsBound) {
   for (const auto& envelope : ReceivedEnvelopes()) ids.push_back(envelope.substr(0, 18));
   // "Held" twice (the stalled attempt and its retry), then "Queued".
   EXPECT_EQ(ids, (std::vector<std::string>{"{\"eventId\":\"Held\",", "{\"eventId\":\"Held\",",
-                                            "{\"eventId\":\"Queued"}));
+                                           "{\"eventId\":\"Queued"}));
 }
 
 TEST_F(EventReporterTest, ValuesThatBreakJsonAreEscaped) {
   StartHttpThread();
-  ReportEvent(u"InstallResultReport",
-              EventData{{u"errorMsg", u"Download Faild :\"C:\\tmp\"\r\n\x01"}, {u"result", u"faild"}});
+  ReportEvent(
+      u"InstallResultReport",
+      EventData{{u"errorMsg", u"Download Faild :\"C:\\tmp\"\r\n\x01"}, {u"result", u"faild"}});
   // Text that needs no escaping is sent exactly as before.
   ReportEvent(u"OnClick", EventData{{u"btn_exit", u"Start a\u201Db 曾安装无理由"}});
   ASSERT_TRUE(ReportServer().WaitForRequests(2, kWatchdog));
   ASSERT_TRUE(FlushPendingReports(kWatchdog));
   const auto envelopes = ReceivedEnvelopes();
-  EXPECT_EQ(envelopes[0],
-            Utf16ToUtf8(Envelope(u"InstallResultReport",
-                                 u"{\"errorMsg\":\"Download Faild :\\\"C:\\\\tmp\\\"\\r\\n\\u0001\","
-                                 u"\"result\":\"faild\"}")));
+  EXPECT_EQ(envelopes[0], Utf16ToUtf8(Envelope(
+                              u"InstallResultReport",
+                              u"{\"errorMsg\":\"Download Faild :\\\"C:\\\\tmp\\\"\\r\\n\\u0001\","
+                              u"\"result\":\"faild\"}")));
   EXPECT_EQ(envelopes[1],
             Utf16ToUtf8(Envelope(u"OnClick", u"{\"btn_exit\":\"Start a\u201Db 曾安装无理由\"}")));
 }

@@ -161,8 +161,7 @@ TEST_F(HttpClientTest, StallingServerTimesOutAfterExactlyTwoAttempts) {
   // The second attempt repeats the first one's header lines, each once.
   EXPECT_EQ(requests[1].header_lines, requests[0].header_lines);
   for (const auto& line : requests[1].header_lines) {
-    EXPECT_EQ(std::count(requests[1].header_lines.begin(), requests[1].header_lines.end(), line),
-              1)
+    EXPECT_EQ(std::count(requests[1].header_lines.begin(), requests[1].header_lines.end(), line), 1)
         << line;
   }
   EXPECT_EQ(requests[1].HeaderValue("Cookie"), "imei=ID;");

@@ -68,7 +68,8 @@ TEST(GuidTextTest, NewIdentifierIsDigestOfFreshGuid) {
     const std::u16string id = NewMachineIdentifier(&guid);
     ASSERT_EQ(guid.size(), 38u);
     EXPECT_TRUE(std::regex_match(
-        guid, std::regex(R"(\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\})")))
+        guid,
+        std::regex(R"(\{[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}\})")))
         << guid;
     EXPECT_EQ(id, Md5Hex(nbase::Utf8ToUtf16(guid)));
     EXPECT_TRUE(IsUpperHex32(id));
@@ -78,8 +79,8 @@ TEST(GuidTextTest, NewIdentifierIsDigestOfFreshGuid) {
 }
 
 TEST_F(MachineIdentityTest, StoredValueIsUsedUnchanged) {
-  for (const std::u16string stored : {u"hand edited 手改 {x}", u"0123456789ABCDEF0123456789ABCDEF",
-                                      u"lower-case-abc"}) {
+  for (const std::u16string stored :
+       {u"hand edited 手改 {x}", u"0123456789ABCDEF0123456789ABCDEF", u"lower-case-abc"}) {
     ResetIdentityCachesForTesting();
     StoreId(stored);
     EXPECT_EQ(GetMachineId(), stored);
@@ -118,7 +119,8 @@ class FileVersionTest : public MachineIdentityTest {
   // An executable-like file with a resource table holding `version`, or none.
   std::u16string MakeFile(const std::string& name, const std::string* version) {
     const std::string path = reporttest::ConfigFolder() + "/" + name;
-    std::ofstream(path, std::ios::binary) << "\x7f" "ELF program bytes";
+    std::ofstream(path, std::ios::binary) << "\x7f"
+                                             "ELF program bytes";
     if (version) {
       platform::ResourceTable table;
       table.Set("CHANNEL", 138, "zorv_seo_link");
@@ -135,11 +137,16 @@ TEST_F(FileVersionTest, VersionRecordOrDefault) {
     std::u16string version;
   };
   const Case cases[] = {
-      {"1.6.1.8", u"1.6.1.8"},   {"10.0.19041.1", u"10.0.19041.1"},
-      {"01.2.3.4", u"1.2.3.4"},  {nullptr, u"1.0.0.0"},
-      {"", u"1.0.0.0"},          {"1.6.1", u"1.0.0.0"},
-      {"1.6.1.8.9", u"1.0.0.0"}, {"1.6.x.8", u"1.0.0.0"},
-      {"1.65536.0.0", u"1.0.0.0"}, {"1..1.8", u"1.0.0.0"},
+      {"1.6.1.8", u"1.6.1.8"},
+      {"10.0.19041.1", u"10.0.19041.1"},
+      {"01.2.3.4", u"1.2.3.4"},
+      {nullptr, u"1.0.0.0"},
+      {"", u"1.0.0.0"},
+      {"1.6.1", u"1.0.0.0"},
+      {"1.6.1.8.9", u"1.0.0.0"},
+      {"1.6.x.8", u"1.0.0.0"},
+      {"1.65536.0.0", u"1.0.0.0"},
+      {"1..1.8", u"1.0.0.0"},
   };
   int index = 0;
   for (const auto& c : cases) {

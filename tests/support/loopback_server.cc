@@ -162,6 +162,17 @@ bool LoopbackServer::Start() {
   backend_port_ = backend_.bind_to_any_port("127.0.0.1");
   if (backend_port_ <= 0) return false;
   backend_thread_ = std::thread([this] { backend_.listen_after_bind(); });
+  // stop() is lost on a server that has not begun listening, so wait for it.
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (!backend_.is_running()) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      // It gave up listening (the thread ends on its own).
+      backend_.stop();
+      backend_thread_.join();
+      return false;
+    }
+    std::this_thread::yield();
+  }
 
   stop_fd_ = eventfd(0, EFD_CLOEXEC);
   listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
@@ -206,9 +217,7 @@ void LoopbackServer::Stop() {
   listen_fd_ = stop_fd_ = -1;
 }
 
-std::string LoopbackServer::host_port() const {
-  return "127.0.0.1:" + std::to_string(port_);
-}
+std::string LoopbackServer::host_port() const { return "127.0.0.1:" + std::to_string(port_); }
 
 std::vector<RecordedRequest> LoopbackServer::Requests() const {
   std::lock_guard<std::mutex> hold(mutex_);
