@@ -81,12 +81,12 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(MarkupTest, WalksElementsAndAttributes) {
   Markup markup;
-  ASSERT_TRUE(markup.LoadFromString(
-      u"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
-      u"<Window size=\"600,400\" caption = \"0,0,0,34\">\n"
-      u"  <VBox name=\"client\"><Label text=\"立即安装\" font=\"2\"/>"
-      u"<Button name=\"btn\">Go</Button></VBox>\n"
-      u"</Window>"))
+  ASSERT_TRUE(
+      markup.LoadFromString(u"<?xml version=\"1.0\" encoding=\"utf-8\"?>\n"
+                            u"<Window size=\"600,400\" caption = \"0,0,0,34\">\n"
+                            u"  <VBox name=\"client\"><Label text=\"立即安装\" font=\"2\"/>"
+                            u"<Button name=\"btn\">Go</Button></VBox>\n"
+                            u"</Window>"))
       << Narrow(markup.GetLastErrorMessage());
   MarkupNode root = markup.GetRoot();
   ASSERT_TRUE(root.IsValid());
@@ -150,9 +150,9 @@ TEST(MarkupTest, EntityShortenedValuesKeepLaterAttributes) {
 
 TEST(MarkupTest, SkipsCommentsAndDeclarations) {
   Markup markup;
-  ASSERT_TRUE(markup.LoadFromString(
-      u"<!DOCTYPE x -><Global><Font size=\"10\"/><!-- <Font size=\"11\"/> -->"
-      u"<?pi?><TextColor name=\"white\"/></Global>"));
+  ASSERT_TRUE(
+      markup.LoadFromString(u"<!DOCTYPE x -><Global><Font size=\"10\"/><!-- <Font size=\"11\"/> -->"
+                            u"<?pi?><TextColor name=\"white\"/></Global>"));
   MarkupNode font = markup.GetRoot().GetChild();
   EXPECT_EQ(font.GetName(), u"Font");
   EXPECT_EQ(font.GetSibling().GetName(), u"TextColor");
@@ -225,7 +225,8 @@ TEST(MarkupTest, NestingIsBounded) {
 
 TEST(MarkupTest, ManyElementsGrowTheTable) {
   std::u16string xml = u"<r>";
-  for (int i = 0; i < 5000; ++i) xml += u"<e i=\"" + nbase::Utf8ToUtf16(std::to_string(i)) + u"\"/>";
+  for (int i = 0; i < 5000; ++i)
+    xml += u"<e i=\"" + nbase::Utf8ToUtf16(std::to_string(i)) + u"\"/>";
   xml += u"</r>";
   Markup markup;
   ASSERT_TRUE(markup.LoadFromString(xml));

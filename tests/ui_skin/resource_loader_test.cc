@@ -72,8 +72,8 @@ TEST_F(ResourceLoaderTest, ReadsLayoutsFromThePackage) {
   ASSERT_TRUE(ResourceLoader::OpenGlobalPackage(Package()));
   EXPECT_TRUE(ResourceLoader::IsGlobalPackageOpen());
   Markup markup;
-  ASSERT_TRUE(ResourceLoader::LoadMarkup(ResourceLoader::GetLayoutPath(u"basic", u"basic.xml"),
-                                         &markup));
+  ASSERT_TRUE(
+      ResourceLoader::LoadMarkup(ResourceLoader::GetLayoutPath(u"basic", u"basic.xml"), &markup));
   EXPECT_EQ(markup.GetRoot().GetAttributeValue(u"size"), u"600,400");
   // Windows separators and another case find the same entry.
   EXPECT_TRUE(ResourceLoader::LoadMarkup(u"RESOURCES\\themes\\default\\BASIC\\basic.xml", &markup));
@@ -89,9 +89,8 @@ TEST_F(ResourceLoaderTest, ReadsLayoutsFromThePackage) {
 
   ASSERT_TRUE(ResourceLoader::LoadGlobalStyle(&markup));
   EXPECT_EQ(markup.GetRoot().GetName(), u"Global");
-  EXPECT_TRUE(ResourceLoader::HasResource(
-      ResourceLoader::ResolveRelative(ResourceLoader::GetLayoutPath(u"basic", u"basic.xml"),
-                                      u"../public/CheckBox/check.png")));
+  EXPECT_TRUE(ResourceLoader::HasResource(ResourceLoader::ResolveRelative(
+      ResourceLoader::GetLayoutPath(u"basic", u"basic.xml"), u"../public/CheckBox/check.png")));
 
   ASSERT_TRUE(ResourceLoader::LoadLanguage());
   EXPECT_EQ(LangStrings::Global().Get(u"STRING_OK"), u"确定");
@@ -107,8 +106,8 @@ TEST_F(ResourceLoaderTest, ABadArchiveLeavesNoPackage) {
   // Without a package the same path is looked for in the file system, where
   // nothing is installed.
   Markup markup;
-  EXPECT_FALSE(ResourceLoader::LoadMarkup(ResourceLoader::GetLayoutPath(u"basic", u"basic.xml"),
-                                          &markup));
+  EXPECT_FALSE(
+      ResourceLoader::LoadMarkup(ResourceLoader::GetLayoutPath(u"basic", u"basic.xml"), &markup));
   EXPECT_EQ(Narrow(markup.GetLastErrorMessage()), "Error opening file");
   EXPECT_FALSE(ResourceLoader::LoadGlobalStyle(&markup));
   EXPECT_FALSE(ResourceLoader::LoadLanguage());

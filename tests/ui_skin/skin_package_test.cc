@@ -31,9 +31,9 @@ const char16_t* const kVariants[] = {u"themes\\default", u"themes\\default-hdpi"
 
 // Attributes whose values are image descriptions.
 const std::set<std::u16string> kImageAttributes = {
-    u"bkimage",       u"normalimage",         u"hotimage",
-    u"pushedimage",   u"disabledimage",       u"forenormalimage",
-    u"forehotimage",  u"selectednormalimage", u"selecteddisabledimage",
+    u"bkimage",          u"normalimage",         u"hotimage",
+    u"pushedimage",      u"disabledimage",       u"forenormalimage",
+    u"forehotimage",     u"selectednormalimage", u"selecteddisabledimage",
     u"selectedhotimage", u"progressimage",
 };
 
@@ -55,10 +55,9 @@ class SkinPackageTest : public ::testing::Test {
       return false;
     }
     auto be32 = [&](size_t at) {
-      return static_cast<int>(static_cast<uint8_t>(png[at]) << 24 |
-                              static_cast<uint8_t>(png[at + 1]) << 16 |
-                              static_cast<uint8_t>(png[at + 2]) << 8 |
-                              static_cast<uint8_t>(png[at + 3]));
+      return static_cast<int>(
+          static_cast<uint8_t>(png[at]) << 24 | static_cast<uint8_t>(png[at + 1]) << 16 |
+          static_cast<uint8_t>(png[at + 2]) << 8 | static_cast<uint8_t>(png[at + 3]));
     };
     *width = be32(16);
     *height = be32(20);
@@ -145,8 +144,7 @@ TEST_F(SkinPackageTest, EveryLayoutAndImageResolvesInEveryVariant) {
     EXPECT_EQ(argb, 0xfff4f8f9u);
 
     EXPECT_GE(CheckLayoutImages(ResourceLoader::GetLayoutPath(u"basic", u"basic.xml"), sheet), 10);
-    EXPECT_GE(CheckLayoutImages(ResourceLoader::GetLayoutPath(u"msgbox", u"msgbox.xml"), sheet),
-              5);
+    EXPECT_GE(CheckLayoutImages(ResourceLoader::GetLayoutPath(u"msgbox", u"msgbox.xml"), sheet), 5);
     Markup shadow;
     EXPECT_TRUE(ResourceLoader::LoadMarkup(ResourceLoader::GetLayoutPath(u"shadow", u"shadow.xml"),
                                            &shadow));
@@ -195,8 +193,8 @@ TEST_F(SkinPackageTest, StagedTreeLoadsWithoutThePackage) {
   ResourceLoader::SetFileSystemRoot(nbase::Utf8ToUtf16(VARNIK_TEST_SKIN_ROOT));
   ResourceLoader::SetThemeFolder(u"themes\\default-hdpi");
   Markup markup;
-  EXPECT_TRUE(ResourceLoader::LoadMarkup(ResourceLoader::GetLayoutPath(u"basic", u"basic.xml"),
-                                         &markup))
+  EXPECT_TRUE(
+      ResourceLoader::LoadMarkup(ResourceLoader::GetLayoutPath(u"basic", u"basic.xml"), &markup))
       << Narrow(markup.GetLastErrorMessage());
   EXPECT_EQ(markup.GetRoot().GetName(), u"Window");
   ResourceLoader::SetFileSystemRoot(u"");

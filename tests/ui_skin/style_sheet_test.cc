@@ -15,11 +15,16 @@ TEST(StyleSheetTest, ParsesColours) {
     bool ok;
     uint32_t argb;
   } cases[] = {
-      {u"#ff006DD9", true, 0xff006dd9}, {u"#FFF4F8F9", true, 0xfff4f8f9},
-      {u"#80000000", true, 0x80000000}, {u"#00000000", true, 0},
-      {u"#ff006DD", false, 0},          {u"#ff006DD90", false, 0},
-      {u"ff006DD9", false, 0},          {u"#ff006DG9", false, 0},
-      {u"", false, 0},                  {u"# ff006DD", false, 0},
+      {u"#ff006DD9", true, 0xff006dd9},
+      {u"#FFF4F8F9", true, 0xfff4f8f9},
+      {u"#80000000", true, 0x80000000},
+      {u"#00000000", true, 0},
+      {u"#ff006DD", false, 0},
+      {u"#ff006DD90", false, 0},
+      {u"ff006DD9", false, 0},
+      {u"#ff006DG9", false, 0},
+      {u"", false, 0},
+      {u"# ff006DD", false, 0},
   };
   for (const auto& c : cases) {
     uint32_t argb = 0x12345678;
@@ -88,8 +93,7 @@ TEST(ImageDescriptionTest, ParsesBareNamesAndPropertyLists) {
   const ImageDescription before = image;
   for (const char16_t* bad :
        {u"", u"   ", u"file='a.png", u"file=a.png", u"corner='1,2,3,4'", u"file='a' fade='256'",
-        u"file='a' fade='-1'", u"file='a' dest='1,2'", u"file='a' destscale='maybe'",
-        u"file=''"}) {
+        u"file='a' fade='-1'", u"file='a' dest='1,2'", u"file='a' destscale='maybe'", u"file=''"}) {
     EXPECT_FALSE(ImageDescription::Parse(bad, &image));
   }
   EXPECT_EQ(image.file, before.file);

@@ -32,7 +32,9 @@ class TestZipBuilder {
   void Add(const std::string& name, const std::string& content, Options options = Options()) {
     entries_.push_back({name, content, options});
   }
-  void AddDirectory(const std::string& name) { entries_.push_back({name, "", Options(false, false)}); }
+  void AddDirectory(const std::string& name) {
+    entries_.push_back({name, "", Options(false, false)});
+  }
 
   std::string Build() {
     std::string out;
@@ -40,9 +42,8 @@ class TestZipBuilder {
     layouts_.clear();
     for (const Pending& entry : entries_) {
       const std::string data = entry.options.deflate ? Deflate(entry.content) : entry.content;
-      const uint32_t crc =
-          crc32(0, reinterpret_cast<const Bytef*>(entry.content.data()),
-                static_cast<uInt>(entry.content.size()));
+      const uint32_t crc = crc32(0, reinterpret_cast<const Bytef*>(entry.content.data()),
+                                 static_cast<uInt>(entry.content.size()));
       const uint16_t flags = entry.options.encrypted ? 1 : 0;
       const uint16_t method = entry.options.deflate ? 8 : 0;
       Layout layout;

@@ -28,7 +28,8 @@ constexpr size_t kEndDirectoryOffset = 16;
 
 std::string Text(size_t size) {
   std::string text;
-  for (size_t i = 0; text.size() < size; ++i) text += "line " + std::to_string(i) + " of the skin\n";
+  for (size_t i = 0; text.size() < size; ++i)
+    text += "line " + std::to_string(i) + " of the skin\n";
   text.resize(size);
   return text;
 }
@@ -37,7 +38,8 @@ TEST(ZipArchiveTest, ReadsStoredDeflatedAndDirectoryEntries) {
   TestZipBuilder builder;
   builder.AddDirectory("resources/");
   builder.Add("resources/themes/default/global.xml", Text(5000));
-  builder.Add("resources/lang/zh_CN/gdstrings.ini", "STRING_OK=确定\n", TestZipBuilder::Options(false, false));
+  builder.Add("resources/lang/zh_CN/gdstrings.ini", "STRING_OK=确定\n",
+              TestZipBuilder::Options(false, false));
   builder.Add("resources/empty.txt", "");
   ZipArchive zip;
   ASSERT_EQ(zip.Open(builder.Build()), Result::kOk);
@@ -105,8 +107,7 @@ TEST(ZipArchiveTest, LooksUpWithoutAsciiCase) {
     EXPECT_EQ(data, "png");
   }
   // Stored names over the bound exist but cannot be looked up.
-  EXPECT_EQ(zip.ReadEntryUtf8("resources/" + std::string(250, 'n'), &data),
-            Result::kNameRejected);
+  EXPECT_EQ(zip.ReadEntryUtf8("resources/" + std::string(250, 'n'), &data), Result::kNameRejected);
   EXPECT_EQ(zip.ReadEntry(u"", &data), Result::kNameRejected);
   EXPECT_FALSE(zip.HasEntry(u"resources/themes/default/public/checkbox/check.pn"));
 }
@@ -142,125 +143,164 @@ TEST_P(ZipDamageTest, RefusesDamagedArchive) {
 size_t Central(const TestZipBuilder& b, size_t field) { return b.layout(0).central_header + field; }
 size_t End(const TestZipBuilder& b, size_t field) { return b.end_record() + field; }
 
-INSTANTIATE_TEST_SUITE_P(
-    Hostile, ZipDamageTest,
-    ::testing::Values(
-        Damage{"Intact", [](std::string&, const TestZipBuilder&) {}, Result::kOk, Result::kOk},
-        Damage{"TooShort", [](std::string& a, const TestZipBuilder&) { a.resize(21); },
-               Result::kBadArchive, Result::kOk},
-        Damage{"NoEndRecord",
-               [](std::string& a, const TestZipBuilder& b) { a[b.end_record()] = 'X'; },
-               Result::kBadArchive, Result::kOk},
-        Damage{"EndRecordCut",
-               [](std::string& a, const TestZipBuilder& b) { a.resize(b.end_record() + 21); },
-               Result::kBadArchive, Result::kOk},
-        Damage{"MultiDisk",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set16(a, End(b, kEndDisk), 1);
-               },
-               Result::kUnsupported, Result::kOk},
-        Damage{"DirectoryOffsetPastEnd",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set32(a, End(b, kEndDirectoryOffset), 0x7FFFFFF0);
-               },
-               Result::kBadArchive, Result::kOk},
-        Damage{"DirectorySizePastEnd",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set32(a, End(b, kEndDirectorySize), 0x10000);
-               },
-               Result::kBadArchive, Result::kOk},
-        Damage{"DirectoryOffsetPlusSizeOverflows",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set32(a, End(b, kEndDirectoryOffset), 0xFFFFFFF0);
-                 TestZipBuilder::Set32(a, End(b, kEndDirectorySize), 0x20);
-               },
-               Result::kBadArchive, Result::kOk},
-        Damage{"MoreEntriesThanDirectory",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set16(a, End(b, kEndTotal), 2);
-                 TestZipBuilder::Set16(a, End(b, kEndTotal - 2), 2);
-               },
-               Result::kBadArchive, Result::kOk},
-        Damage{"NameLengthPastDirectory",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set16(a, Central(b, kCentralNameLength), 0xFFFF);
-               },
-               Result::kBadArchive, Result::kOk},
-        Damage{"LocalOffsetPastDirectory",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set32(a, Central(b, kCentralLocalOffset), 0xFFFFFFF0);
-               },
-               Result::kBadArchive, Result::kOk},
-        Damage{"LocalSignatureWrong",
-               [](std::string& a, const TestZipBuilder& b) { a[b.layout(0).local_header] = 'Q'; },
-               Result::kOk, Result::kBadEntry},
-        Damage{"LocalNameLengthLies",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set16(a, b.layout(0).local_header + kLocalNameLength, 0xFFFF);
-               },
-               Result::kOk, Result::kBadEntry},
-        Damage{"CompressedSizePastEnd",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set32(a, Central(b, kCentralCompressed), 0x100000);
-               },
-               Result::kOk, Result::kBadEntry},
-        Damage{"CompressedSizeOverflows",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set32(a, Central(b, kCentralCompressed), 0xFFFFFFFF);
-               },
-               Result::kOk, Result::kBadEntry},
-        Damage{"CrcMismatch",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set32(a, Central(b, kCentralCrc), 0x12345678);
-               },
-               Result::kOk, Result::kCrcMismatch},
-        Damage{"InflatesPastDeclaredSize",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set32(a, Central(b, kCentralUncompressed), 2999);
-               },
-               Result::kOk, Result::kSizeMismatch},
-        Damage{"InflatesShortOfDeclaredSize",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set32(a, Central(b, kCentralUncompressed), 3001);
-               },
-               Result::kOk, Result::kSizeMismatch},
-        Damage{"DeclaredSizeBeyondDeflateRatio",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set32(a, Central(b, kCentralUncompressed), 60u << 20);
-               },
-               Result::kOk, Result::kSizeMismatch},
-        Damage{"DeclaredSizeTooLarge",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set32(a, Central(b, kCentralUncompressed), 0x7FFFFFFF);
-               },
-               Result::kOk, Result::kTooLarge},
-        Damage{"DeflateDataDamaged",
-               [](std::string& a, const TestZipBuilder& b) {
-                 for (size_t i = 0; i < 8; ++i) a[b.layout(0).data + i] = '\xFF';
-               },
-               Result::kOk, Result::kBadEntry},
-        Damage{"DeflateDataTruncated",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set32(a, Central(b, kCentralCompressed),
-                                       static_cast<uint32_t>(b.layout(0).data_size / 2));
-               },
-               Result::kOk, Result::kBadEntry},
-        Damage{"Encrypted",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set16(a, Central(b, kCentralFlags), 1);
-               },
-               Result::kOk, Result::kEncrypted},
-        Damage{"UnknownMethod",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set16(a, Central(b, kCentralMethod), 12);
-               },
-               Result::kOk, Result::kUnsupportedMethod},
-        Damage{"StoredSizesDiffer",
-               [](std::string& a, const TestZipBuilder& b) {
-                 TestZipBuilder::Set16(a, Central(b, kCentralMethod), 0);
-               },
-               Result::kOk, Result::kSizeMismatch}),
-    [](const ::testing::TestParamInfo<Damage>& info) { return info.param.name; });
+INSTANTIATE_TEST_SUITE_P(Hostile, ZipDamageTest,
+                         ::testing::Values(Damage{"Intact",
+                                                  [](std::string&, const TestZipBuilder&) {},
+                                                  Result::kOk, Result::kOk},
+                                           Damage{"TooShort",
+                                                  [](std::string& a, const TestZipBuilder&) {
+                                                    a.resize(21);
+                                                  },
+                                                  Result::kBadArchive, Result::kOk},
+                                           Damage{"NoEndRecord",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    a[b.end_record()] = 'X';
+                                                  },
+                                                  Result::kBadArchive, Result::kOk},
+                                           Damage{"EndRecordCut",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    a.resize(b.end_record() + 21);
+                                                  },
+                                                  Result::kBadArchive, Result::kOk},
+                                           Damage{"MultiDisk",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set16(a, End(b, kEndDisk), 1);
+                                                  },
+                                                  Result::kUnsupported, Result::kOk},
+                                           Damage{"DirectoryOffsetPastEnd",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set32(
+                                                        a, End(b, kEndDirectoryOffset), 0x7FFFFFF0);
+                                                  },
+                                                  Result::kBadArchive, Result::kOk},
+                                           Damage{"DirectorySizePastEnd",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set32(
+                                                        a, End(b, kEndDirectorySize), 0x10000);
+                                                  },
+                                                  Result::kBadArchive, Result::kOk},
+                                           Damage{"DirectoryOffsetPlusSizeOverflows",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set32(
+                                                        a, End(b, kEndDirectoryOffset), 0xFFFFFFF0);
+                                                    TestZipBuilder::Set32(
+                                                        a, End(b, kEndDirectorySize), 0x20);
+                                                  },
+                                                  Result::kBadArchive, Result::kOk},
+                                           Damage{"MoreEntriesThanDirectory",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set16(a, End(b, kEndTotal), 2);
+                                                    TestZipBuilder::Set16(a, End(b, kEndTotal - 2),
+                                                                          2);
+                                                  },
+                                                  Result::kBadArchive, Result::kOk},
+                                           Damage{"NameLengthPastDirectory",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set16(
+                                                        a, Central(b, kCentralNameLength), 0xFFFF);
+                                                  },
+                                                  Result::kBadArchive, Result::kOk},
+                                           Damage{"LocalOffsetPastDirectory",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set32(
+                                                        a, Central(b, kCentralLocalOffset),
+                                                        0xFFFFFFF0);
+                                                  },
+                                                  Result::kBadArchive, Result::kOk},
+                                           Damage{"LocalSignatureWrong",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    a[b.layout(0).local_header] = 'Q';
+                                                  },
+                                                  Result::kOk, Result::kBadEntry},
+                                           Damage{"LocalNameLengthLies",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set16(
+                                                        a,
+                                                        b.layout(0).local_header + kLocalNameLength,
+                                                        0xFFFF);
+                                                  },
+                                                  Result::kOk, Result::kBadEntry},
+                                           Damage{"CompressedSizePastEnd",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set32(
+                                                        a, Central(b, kCentralCompressed),
+                                                        0x100000);
+                                                  },
+                                                  Result::kOk, Result::kBadEntry},
+                                           Damage{"CompressedSizeOverflows",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set32(
+                                                        a, Central(b, kCentralCompressed),
+                                                        0xFFFFFFFF);
+                                                  },
+                                                  Result::kOk, Result::kBadEntry},
+                                           Damage{"CrcMismatch",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set32(
+                                                        a, Central(b, kCentralCrc), 0x12345678);
+                                                  },
+                                                  Result::kOk, Result::kCrcMismatch},
+                                           Damage{"InflatesPastDeclaredSize",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set32(
+                                                        a, Central(b, kCentralUncompressed), 2999);
+                                                  },
+                                                  Result::kOk, Result::kSizeMismatch},
+                                           Damage{"InflatesShortOfDeclaredSize",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set32(
+                                                        a, Central(b, kCentralUncompressed), 3001);
+                                                  },
+                                                  Result::kOk, Result::kSizeMismatch},
+                                           Damage{"DeclaredSizeBeyondDeflateRatio",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set32(
+                                                        a, Central(b, kCentralUncompressed),
+                                                        60u << 20);
+                                                  },
+                                                  Result::kOk, Result::kSizeMismatch},
+                                           Damage{"DeclaredSizeTooLarge",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set32(
+                                                        a, Central(b, kCentralUncompressed),
+                                                        0x7FFFFFFF);
+                                                  },
+                                                  Result::kOk, Result::kTooLarge},
+                                           Damage{"DeflateDataDamaged",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    for (size_t i = 0; i < 8; ++i)
+                                                      a[b.layout(0).data + i] = '\xFF';
+                                                  },
+                                                  Result::kOk, Result::kBadEntry},
+                                           Damage{"DeflateDataTruncated",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set32(
+                                                        a, Central(b, kCentralCompressed),
+                                                        static_cast<uint32_t>(
+                                                            b.layout(0).data_size / 2));
+                                                  },
+                                                  Result::kOk, Result::kBadEntry},
+                                           Damage{"Encrypted",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set16(
+                                                        a, Central(b, kCentralFlags), 1);
+                                                  },
+                                                  Result::kOk, Result::kEncrypted},
+                                           Damage{"UnknownMethod",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set16(
+                                                        a, Central(b, kCentralMethod), 12);
+                                                  },
+                                                  Result::kOk, Result::kUnsupportedMethod},
+                                           Damage{"StoredSizesDiffer",
+                                                  [](std::string& a, const TestZipBuilder& b) {
+                                                    TestZipBuilder::Set16(
+                                                        a, Central(b, kCentralMethod), 0);
+                                                  },
+                                                  Result::kOk, Result::kSizeMismatch}),
+                         [](const ::testing::TestParamInfo<Damage>& info) {
+                           return info.param.name;
+                         });
 
 TEST(ZipArchiveTest, BombStopsAtDeclaredSize) {
   // 32 MiB of zeros deflate to about 32 KiB; declared as 4 KiB the reader

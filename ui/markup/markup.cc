@@ -140,9 +140,7 @@ bool Markup::LoadFromUtf8(std::string_view bytes) {
   return ParseBuffer(std::move(text));
 }
 
-bool Markup::LoadFromString(std::u16string_view text) {
-  return ParseBuffer(std::u16string(text));
-}
+bool Markup::LoadFromString(std::u16string_view text) { return ParseBuffer(std::u16string(text)); }
 
 bool Markup::ParseBuffer(std::u16string text) {
   Reset();
@@ -185,6 +183,13 @@ void Markup::SkipWhitespace(size_t& pos) const {
 }
 
 size_t Markup::DecodeData(size_t& pos, char16_t stop, bool collapse_whitespace) {
+  // Fast path: most texts hold nothing to rewrite, so nothing moves until the
+  // first entity (or white space to collapse).
+  while (pos < length_) {
+    const char16_t c = buffer_[pos];
+    if (c == stop || c == u'&' || (collapse_whitespace && c <= 32)) break;
+    ++pos;
+  }
   size_t dest = pos;
   while (pos < length_ && buffer_[pos] != stop) {
     const char16_t c = buffer_[pos];
@@ -192,8 +197,7 @@ size_t Markup::DecodeData(size_t& pos, char16_t stop, bool collapse_whitespace) 
       bool decoded = false;
       for (const Entity& entity : kEntities) {
         const size_t n = entity.text.size();
-        if (pos + n <= length_ &&
-            std::u16string_view(buffer_.data() + pos, n) == entity.text) {
+        if (pos + n <= length_ && std::u16string_view(buffer_.data() + pos, n) == entity.text) {
           buffer_[dest++] = entity.value;
           pos += n;
           decoded = true;

@@ -36,9 +36,7 @@ MarkupNode MarkupNode::GetChild(std::u16string_view name) const {
 
 bool MarkupNode::HasChildren() const { return owner_ && owner_->elements_[index_].child != 0; }
 
-bool MarkupNode::HasSiblings() const {
-  return owner_ && owner_->elements_[index_].sibling != 0;
-}
+bool MarkupNode::HasSiblings() const { return owner_ && owner_->elements_[index_].sibling != 0; }
 
 std::u16string_view MarkupNode::GetName() const {
   return owner_ ? StringAt(owner_->elements_[index_].name) : std::u16string_view();

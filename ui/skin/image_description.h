@@ -22,8 +22,7 @@ struct ImageRect {
   int right = 0;
   int bottom = 0;
   bool operator==(const ImageRect& other) const {
-    return left == other.left && top == other.top && right == other.right &&
-           bottom == other.bottom;
+    return left == other.left && top == other.top && right == other.right && bottom == other.bottom;
   }
 };
 

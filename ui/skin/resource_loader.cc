@@ -156,8 +156,7 @@ std::u16string ResourceLoader::NormalizePath(std::u16string_view path) {
   return FoldSegments(result);
 }
 
-std::u16string ResourceLoader::ResolveRelative(std::u16string_view file,
-                                               std::u16string_view name) {
+std::u16string ResourceLoader::ResolveRelative(std::u16string_view file, std::u16string_view name) {
   const std::u16string normalized_name = NormalizePath(name);
   if (!normalized_name.empty() && normalized_name.front() == u'/') return normalized_name;
   const std::u16string normalized_file = NormalizePath(file);

@@ -107,8 +107,7 @@ ZipArchive::Result ZipArchive::Open(std::string bytes) {
   if (disk != 0 || directory_disk != 0 || disk_entries != total_entries) {
     return Result::kUnsupported;
   }
-  if (total_entries == 0xFFFF || directory_size == 0xFFFFFFFF ||
-      directory_offset == 0xFFFFFFFF) {
+  if (total_entries == 0xFFFF || directory_size == 0xFFFFFFFF || directory_offset == 0xFFFFFFFF) {
     return Result::kUnsupported;
   }
   const uint64_t directory_end = uint64_t{directory_offset} + directory_size;
@@ -124,7 +123,8 @@ ZipArchive::Result ZipArchive::Open(std::string bytes) {
     const uint16_t name_length = Read16(bytes, pos + 28);
     const uint16_t extra_length = Read16(bytes, pos + 30);
     const uint16_t comment_length = Read16(bytes, pos + 32);
-    const uint64_t next = uint64_t{pos} + kCentralSize + name_length + extra_length + comment_length;
+    const uint64_t next =
+        uint64_t{pos} + kCentralSize + name_length + extra_length + comment_length;
     if (next > directory_end) return Result::kBadArchive;
     Entry entry;
     entry.flags = Read16(bytes, pos + 8);
@@ -189,8 +189,8 @@ ZipArchive::Result ZipArchive::ReadEntryData(const Entry& entry, std::string* da
   if (uint64_t{local} + kLocalSize > bytes_.size() || Read32(bytes_, local) != kLocalSignature) {
     return Result::kBadEntry;
   }
-  const uint64_t start = uint64_t{local} + kLocalSize + Read16(bytes_, local + 26) +
-                         Read16(bytes_, local + 28);
+  const uint64_t start =
+      uint64_t{local} + kLocalSize + Read16(bytes_, local + 26) + Read16(bytes_, local + 28);
   if (start + entry.compressed_size > bytes_.size()) return Result::kBadEntry;
   if (entry.uncompressed_size > kMaxEntryBytes) return Result::kTooLarge;
   const char* source = bytes_.data() + start;

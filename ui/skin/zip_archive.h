@@ -24,17 +24,17 @@ class ZipArchive {
  public:
   enum class Result {
     kOk = 0,
-    kNotOpen,           // no archive is open
-    kBadArchive,        // the end record or central directory is damaged
-    kUnsupported,       // multi-disk or ZIP64 archives
-    kNameRejected,      // the name is empty or 256 bytes or more once normalised
-    kNotFound,          // no entry has that name
-    kEncrypted,         // the entry is encrypted (no password is ever used)
-    kUnsupportedMethod, // neither stored (0) nor deflate (8)
-    kBadEntry,          // local header or data outside the archive
-    kTooLarge,          // declared size above kMaxEntryBytes
-    kSizeMismatch,      // the data does not give exactly the declared size
-    kCrcMismatch,       // the data gives another CRC-32 than declared
+    kNotOpen,            // no archive is open
+    kBadArchive,         // the end record or central directory is damaged
+    kUnsupported,        // multi-disk or ZIP64 archives
+    kNameRejected,       // the name is empty or 256 bytes or more once normalised
+    kNotFound,           // no entry has that name
+    kEncrypted,          // the entry is encrypted (no password is ever used)
+    kUnsupportedMethod,  // neither stored (0) nor deflate (8)
+    kBadEntry,           // local header or data outside the archive
+    kTooLarge,           // declared size above kMaxEntryBytes
+    kSizeMismatch,       // the data does not give exactly the declared size
+    kCrcMismatch,        // the data gives another CRC-32 than declared
   };
 
   // One entry of the central directory, as declared there.
