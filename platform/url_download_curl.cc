@@ -1,0 +1,211 @@
+#include "platform/url_download.h"
+
+#include <curl/curl.h>
+#include <errno.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <mutex>
+
+#include "base/utf.h"
+#include "platform/path_util.h"
+
+namespace platform {
+namespace {
+
+struct Transfer {
+  int fd = -1;
+  int write_errno = 0;
+  const DownloadOptions* options = nullptr;
+  curl_off_t last_done = -1;
+  curl_off_t last_total = -1;
+};
+
+size_t WriteToFile(char* data, size_t size, size_t count, void* user) {
+  auto* transfer = static_cast<Transfer*>(user);
+  const size_t bytes = size * count;
+  size_t written = 0;
+  while (written < bytes) {
+    ssize_t result = write(transfer->fd, data + written, bytes - written);
+    if (result < 0) {
+      if (errno == EINTR) continue;
+      transfer->write_errno = errno;
+      return 0;  // Anything short of `bytes` makes curl stop with a write error.
+    }
+    written += static_cast<size_t>(result);
+  }
+  return bytes;
+}
+
+int OnProgress(void* user, curl_off_t total, curl_off_t done, curl_off_t, curl_off_t) {
+  auto* transfer = static_cast<Transfer*>(user);
+  const DownloadOptions& options = *transfer->options;
+  if (options.abort != nullptr && options.abort->load()) return 1;
+  if (options.progress && (done != transfer->last_done || total != transfer->last_total)) {
+    transfer->last_done = done;
+    transfer->last_total = total;
+    options.progress(static_cast<uint64_t>(done < 0 ? 0 : done),
+                     static_cast<uint64_t>(total < 0 ? 0 : total));
+  }
+  return 0;
+}
+
+int32_t CodeForHttpStatus(long status) {
+  if (status == 404 || status == 410) return kDownloadNotFound;
+  if (status == 401 || status == 403 || status == 407) return kDownloadAccessDenied;
+  if (status >= 500) return kDownloadServerError;
+  return kDownloadFailure;
+}
+
+int32_t CodeForCurlResult(CURLcode result, long status, const Transfer& transfer) {
+  switch (result) {
+    case CURLE_OK:
+      return 0;
+    case CURLE_URL_MALFORMAT:
+      return kDownloadInvalidAddress;
+    case CURLE_UNSUPPORTED_PROTOCOL:
+      return kDownloadUnknownProtocol;
+    case CURLE_COULDNT_RESOLVE_HOST:
+    case CURLE_COULDNT_RESOLVE_PROXY:
+    case CURLE_COULDNT_CONNECT:
+      return kDownloadCannotConnect;
+    case CURLE_HTTP_RETURNED_ERROR:
+      return CodeForHttpStatus(status);
+    case CURLE_OPERATION_TIMEDOUT:
+      return kDownloadTimeout;
+    case CURLE_TOO_MANY_REDIRECTS:
+      return kDownloadRedirectFailed;
+    case CURLE_PARTIAL_FILE:
+    case CURLE_GOT_NOTHING:
+    case CURLE_RECV_ERROR:
+    case CURLE_SEND_ERROR:
+      return kDownloadDataNotAvailable;
+    case CURLE_WRITE_ERROR:
+      return transfer.write_errno != 0 ? kDownloadWriteError : kDownloadFailure;
+    case CURLE_ABORTED_BY_CALLBACK:
+      return kDownloadAborted;
+    case CURLE_PEER_FAILED_VERIFICATION:
+    case CURLE_SSL_CONNECT_ERROR:
+    case CURLE_SSL_CERTPROBLEM:
+    case CURLE_SSL_CACERT_BADFILE:
+    case CURLE_SSL_ISSUER_ERROR:
+      return kDownloadSecurityProblem;
+    default:
+      return kDownloadFailure;
+  }
+}
+
+void InitializeOnce() {
+  static std::once_flag once;
+  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// Removes whatever is at `path` and creates a new file there that only this
+// user may touch. A link planted between the two steps makes the open fail
+// (O_EXCL with O_NOFOLLOW) instead of being followed.
+int OpenFresh(const std::string& path, int* error) {
+  if (unlink(path.c_str()) != 0 && errno != ENOENT) {
+    // A folder or a file we may not remove: the open below reports it.
+  }
+  int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
+  if (fd < 0) *error = errno;
+  return fd;
+}
+
+}  // namespace
+
+int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
+                          const DownloadOptions& options) {
+  InitializeOnce();
+  const std::string address = nbase::Utf16ToUtf8(url);
+  if (address.empty()) return kDownloadInvalidAddress;
+  if (address.compare(0, 7, "http://") != 0 && address.compare(0, 8, "https://") != 0) {
+    return kDownloadUnknownProtocol;
+  }
+  const std::string native_path = ToNativePath(path);
+  if (native_path.empty()) return ENOENT;
+
+  CURL* curl = curl_easy_init();
+  if (curl == nullptr) return kDownloadFailure;
+
+  int open_error = 0;
+  Transfer transfer;
+  transfer.options = &options;
+  transfer.fd = OpenFresh(native_path, &open_error);
+  if (transfer.fd < 0) {
+    curl_easy_cleanup(curl);
+    return open_error != 0 ? open_error : kDownloadWriteError;
+  }
+
+  curl_slist* headers = nullptr;
+  headers = curl_slist_append(headers, "Cache-Control: no-cache");
+  headers = curl_slist_append(headers, "Pragma: no-cache");
+
+  curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
+  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, options.max_redirects);
+  curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.connect_timeout_seconds);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, options.low_speed_seconds);
+  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, options.low_speed_bytes_per_second);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+  curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 512L * 1024L);
+  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteToFile);
+  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+
+  const CURLcode result = curl_easy_perform(curl);
+  long status = 0;
+  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  int32_t code = CodeForCurlResult(result, status, transfer);
+  if (code == 0 && status >= 400) code = CodeForHttpStatus(status);
+
+  curl_slist_free_all(headers);
+  curl_easy_cleanup(curl);
+  if (close(transfer.fd) != 0 && code == 0) code = kDownloadWriteError;
+  if (code != 0) unlink(native_path.c_str());
+  return code;
+}
+
+std::u16string DownloadErrorText(int32_t code) {
+  switch (code) {
+    case kDownloadInvalidAddress:
+      return u"The download address is not valid.";
+    case kDownloadCannotConnect:
+      return u"Cannot connect to the download server.";
+    case kDownloadNotFound:
+      return u"The file was not found on the server.";
+    case kDownloadDataNotAvailable:
+      return u"The server closed the connection before the whole file arrived.";
+    case kDownloadFailure:
+      return u"The download failed.";
+    case kDownloadTimeout:
+      return u"The download server did not answer in time.";
+    case kDownloadUnknownProtocol:
+      return u"The download address uses an unsupported protocol.";
+    case kDownloadSecurityProblem:
+      return u"The server's certificate could not be verified.";
+    case kDownloadRedirectFailed:
+      return u"The server redirected the download too often or to an unsupported address.";
+    case kDownloadAccessDenied:
+      return u"The server refused access to the file.";
+    case kDownloadServerError:
+      return u"The download server reported an error.";
+    case kDownloadWriteError:
+      return u"The downloaded file could not be written.";
+    case kDownloadAborted:
+      return u"The download was stopped.";
+    default:
+      return std::u16string();
+  }
+}
+
+}  // namespace platform
