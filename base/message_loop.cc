@@ -124,6 +124,8 @@ void MessageLoop::EnqueueIncoming(QueuedTask task) {
 void MessageLoop::Run() {
   LoopRunState state;
   state.run_depth = state_ ? state_->run_depth + 1 : 1;
+  state.quit_received = quit_before_run_;
+  quit_before_run_ = false;
   LoopRunState* previous = state_;
   state_ = &state;
   pump_->Run(this);
@@ -131,7 +133,11 @@ void MessageLoop::Run() {
 }
 
 void MessageLoop::QuitWhenIdle() {
-  if (state_) state_->quit_received = true;
+  if (state_) {
+    state_->quit_received = true;
+  } else {
+    quit_before_run_ = true;
+  }
 }
 
 int MessageLoop::run_depth() const { return state_ ? state_->run_depth : 0; }

@@ -77,8 +77,10 @@ class MessageLoop : public MessagePump::Delegate {
   static MessageLoop* current();
 
   // The pump that UI loops are made with, registered once by the UI layer
-  // before its thread starts. An empty factory (the default) gives UI loops
-  // the default pump, so that headless programs and tests run.
+  // before its thread starts. The factory is called on the thread that
+  // creates the loop (for a FrameworkThread: the new thread itself, before
+  // Init). An empty factory (the default), or one that returns null, gives UI
+  // loops the default pump, so that headless programs and tests run.
   static void SetUIPumpFactory(PumpFactory factory);
   static std::shared_ptr<MessagePump> CreatePump(Type type);
 
@@ -93,7 +95,8 @@ class MessageLoop : public MessagePump::Delegate {
   // one more than the enclosing run).
   void Run();
   // Ends the innermost current run as soon as no immediately runnable work is
-  // left. Loop thread only; nothing happens when the loop is not running.
+  // left. Loop thread only. Called before the loop runs (for example from a
+  // thread's Init), it ends the next run once that run is idle.
   void QuitWhenIdle();
 
   // 0 when not running, 1 for the outermost run.
@@ -145,6 +148,7 @@ class MessageLoop : public MessagePump::Delegate {
   std::shared_ptr<MessagePump> pump_;
   bool in_modal_loop_ = false;
   bool nestable_tasks_allowed_ = true;
+  bool quit_before_run_ = false;
 
   std::mutex incoming_mutex_;
   std::deque<QueuedTask> incoming_queue_;

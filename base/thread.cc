@@ -51,7 +51,9 @@ void* Thread::ThreadMain(void* arg) {
     // Fails quietly without the right to raise a priority: the default stays.
     setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), nice_value);
   }
+  self->SetCurrentThreadId(true);
   self->Run();
+  self->SetCurrentThreadId(false);
   return nullptr;
 }
 

@@ -29,7 +29,9 @@ Registry& GetRegistry() {
 
 // Posts through the registered thread's proxy under the registry's lock, which
 // keeps the entry alive without copying the shared owner on every post. A
-// refused callable is destroyed by the caller after the lock is released.
+// registered thread's loop is alive (its body unregisters before the loop
+// goes), so the post cannot be refused and no callable is destroyed, and no
+// user code runs, under the lock.
 template <typename Post>
 bool PostWithProxy(ThreadId id, Post post) {
   Registry& registry = GetRegistry();

@@ -159,6 +159,26 @@ TEST(FrameworkThread, RunOnCurrentThreadRunsTheBodyWithoutANewThread) {
   EXPECT_EQ(MessageLoop::current(), nullptr);
 }
 
+TEST(FrameworkThread, InitCanEndTheLoopBeforeItRuns) {
+  Watchdog watchdog;
+  // Like a start-up that refuses to run twice: Init gives up at once.
+  class RefusingThread : public ProbeThread {
+   public:
+    RefusingThread() : ProbeThread("refusing") {}
+    ~RefusingThread() override { Stop(); }
+
+   protected:
+    void Init() override {
+      ProbeThread::Init();
+      MessageLoop::current()->QuitWhenIdle();
+    }
+  };
+  RefusingThread thread;
+  thread.RunOnCurrentThread(MessageLoop::kUI);
+  EXPECT_EQ(thread.events, (std::vector<std::string>{"init", "cleanup"}));
+  EXPECT_FALSE(thread.quit_properly_at_cleanup) << "no stop request was made";
+}
+
 TEST(FrameworkThread, MakesUIAndCustomLoopsThroughTheRegisteredFactories) {
   Watchdog watchdog;
   class MarkedPump : public DefaultMessagePump {};

@@ -30,8 +30,8 @@ class CountingPump : public DefaultMessagePump {
   std::atomic<int> wake_ups{0};
 };
 
-// Quits the loop once every task posted before this call has run: a
-// non-nestable task runs after everything posted before it.
+// Quits the loop once every task posted before this call has run (the quit
+// takes effect when the loop is idle).
 void QuitWhenDone(MessageLoop& loop) {
   loop.PostTask([&loop] { loop.QuitWhenIdle(); });
 }
@@ -311,6 +311,27 @@ TEST(MessageLoop, DestructionDiscardsTasksPostedByDiscardedTasksInBoundedRounds)
       EXPECT_LT(*accepted, 250);
     }
   }
+}
+
+TEST(MessageLoop, QuitBeforeRunEndsTheNextRunWhenIdle) {
+  Watchdog watchdog;
+  MessageLoop loop;
+  std::vector<int> ran;
+  loop.PostTask([&ran] { ran.push_back(1); });
+  loop.QuitWhenIdle();
+  loop.PostTask([&ran] { ran.push_back(2); });
+  loop.Run();
+  EXPECT_EQ(ran, (std::vector<int>{1, 2}));
+  // The request was used up: a later run, idle until its delayed task comes
+  // due, keeps running until that task quits it.
+  loop.PostDelayedTask(
+      [&] {
+        ran.push_back(3);
+        loop.QuitWhenIdle();
+      },
+      TimeDelta::FromMilliseconds(5));
+  loop.Run();
+  EXPECT_EQ(ran, (std::vector<int>{1, 2, 3}));
 }
 
 TEST(MessageLoop, UsesTheRegisteredUIPumpForUILoopsOnly) {

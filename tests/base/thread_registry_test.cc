@@ -207,14 +207,24 @@ TEST(ThreadRegistry, RepeatedTaskStopsWhenTheCallbackIsCancelledInsideARun) {
   ASSERT_TRUE(misc.Start());
   WeakCallbackFlag flag;
   std::atomic<int> runs{0};
-  ASSERT_TRUE(ThreadRegistry::PostRepeatedTask(kThreadMisc, flag.ToWeakCallback(StdClosure([&] {
-                                                 if (++runs == 2) flag.Cancel();
-                                               })),
-                                               TimeDelta::FromMilliseconds(50), -1));
-  for (int i = 0; i < 5; ++i) {
+  auto token = std::make_shared<int>(0);  // alive while any repetition is queued
+  ASSERT_TRUE(ThreadRegistry::PostRepeatedTask(
+      kThreadMisc, flag.ToWeakCallback(StdClosure([&, token] {
+        if (++runs == 2) flag.Cancel();
+      })),
+      TimeDelta::FromMilliseconds(50), -1));
+  std::weak_ptr<int> watch = token;
+  token.reset();
+  for (int i = 0; i < 2; ++i) {
     clock.Advance(50);
     ASSERT_TRUE(Flush(kThreadMisc));
   }
+  EXPECT_EQ(runs.load(), 2);
+  // Cancelled inside the second run: no third run was even queued.
+  EXPECT_TRUE(watch.expired());
+  clock.Advance(50);
+  ASSERT_TRUE(Flush(kThreadMisc));
+  EXPECT_EQ(runs.load(), 2);
   EXPECT_EQ(runs.load(), 2);
 }
 
