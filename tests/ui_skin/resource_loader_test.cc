@@ -114,6 +114,14 @@ TEST_F(ResourceLoaderTest, ABadArchiveLeavesNoPackage) {
   std::filesystem::remove(empty_root);
 }
 
+TEST_F(ResourceLoaderTest, ExecutableWithoutSkinOpensNoPackage) {
+  // The test executable carries no resource table: an earlier package is
+  // closed and nothing is open afterwards.
+  ASSERT_TRUE(ResourceLoader::OpenGlobalPackage(Package()));
+  EXPECT_FALSE(ResourceLoader::OpenEmbeddedPackage());
+  EXPECT_FALSE(ResourceLoader::IsGlobalPackageOpen());
+}
+
 TEST_F(ResourceLoaderTest, GlobalStyleIsReadAgainForAnotherPackage) {
   ASSERT_TRUE(ResourceLoader::OpenGlobalPackage(Package()));
   Markup markup;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "base/utf.h"
+#include "platform/embedded_resources.h"
 #include "ui/skin/lang_strings.h"
 #include "ui/skin/zip_archive.h"
 
@@ -104,6 +105,16 @@ bool ResourceLoader::OpenGlobalPackage(std::string bytes) {
   if (package->Open(std::move(bytes)) != ZipArchive::Result::kOk) return false;
   State().package = std::move(package);
   return true;
+}
+
+bool ResourceLoader::OpenEmbeddedPackage() {
+  std::string bytes;
+  if (!platform::LoadEmbeddedResource(platform::kThemeResourceType, platform::kThemeResourceId,
+                                      &bytes)) {
+    CloseGlobalPackage();
+    return false;
+  }
+  return OpenGlobalPackage(std::move(bytes));
 }
 
 void ResourceLoader::CloseGlobalPackage() {

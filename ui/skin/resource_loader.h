@@ -29,6 +29,10 @@ class ResourceLoader {
   // Opens the archive bytes as the global package, closing an earlier one
   // first. False (and no package open) when the archive does not open.
   static bool OpenGlobalPackage(std::string bytes);
+  // Opens the skin package the executable carries (resource "THEME" 136) as
+  // the global package. False, with no package open, when the executable
+  // carries none or it does not open.
+  static bool OpenEmbeddedPackage();
   static void CloseGlobalPackage();
   static bool IsGlobalPackageOpen();
 
