@@ -1,0 +1,95 @@
+#include "package/package_downloader.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "base/system_time.h"
+#include "base/utf.h"
+#include "package/download_progress.h"
+#include "package/package_file_check.h"
+#include "platform/path_util.h"
+#include "platform/product_hosts.h"
+#include "report/event_reporter.h"
+
+namespace package {
+namespace {
+
+int64_t NowMs() { return std::strtoll(nbase::GetTimeMsText().c_str(), nullptr, 10); }
+
+}  // namespace
+
+int64_t PackageFileSize(const std::u16string& path) {
+  const std::string native = platform::ToNativePath(path);
+  struct stat info;
+  if (native.empty() || lstat(native.c_str(), &info) != 0) return -1;
+  return static_cast<int64_t>(info.st_size);
+}
+
+PackageDownloader::PackageDownloader(std::u16string package_url, std::u16string installer_file,
+                                     platform::DownloadOptions transfer)
+    : package_url_(std::move(package_url)),
+      cdn_url_(CdnPackageUrl()),
+      installer_file_(std::move(installer_file)),
+      transfer_(std::move(transfer)) {
+  transfer_.progress = [](uint64_t done, uint64_t total) { RecordDownloadProgress(done, total); };
+}
+
+std::u16string PackageDownloader::CdnPackageUrl() {
+  return u"http://" + platform::GetCdnHost() + kCdnPackagePath;
+}
+
+std::u16string PackageDownloader::AddressForAttempt(int attempt) const {
+  return attempt % 2 == 0 ? package_url_ : cdn_url_;
+}
+
+std::u16string PackageDownloader::FormatDownloadError(int32_t download_hr, int64_t file_size,
+                                                      int32_t window_requests) {
+  char text[128];
+  std::snprintf(text, sizeof(text), "URLDownloadToFile hr = %08x size %d windows pop time = %d",
+                static_cast<uint32_t>(download_hr), static_cast<int32_t>(file_size),
+                window_requests);
+  return nbase::Utf8ToUtf16(text);
+}
+
+std::u16string PackageDownloader::FailureText(const std::u16string& download_error) {
+  return kDownloadFailurePrefix + download_error;
+}
+
+DownloadOutcome PackageDownloader::DownloadPackage() {
+  DownloadOutcome outcome;
+  const int64_t start = NowMs();
+  // No window is ever asked for on this platform; the diagnostic keeps the
+  // field so that its format stays the same.
+  const int32_t window_requests = 0;
+  const std::string native_file = platform::ToNativePath(installer_file_);
+  int attempt = 0;
+  for (; attempt < kDownloadAttempts; ++attempt) {
+    outcome.download_error.clear();
+    if (!native_file.empty()) unlink(native_file.c_str());  // A failure is ignored.
+    outcome.download_hr =
+        platform::DownloadUrlToFile(AddressForAttempt(attempt), installer_file_, transfer_);
+    outcome.file_size = PackageFileSize(installer_file_);
+    if (outcome.download_hr == 0 && CheckPackageFile(installer_file_)) {
+      outcome.result = 0;
+      break;
+    }
+    outcome.result = 1;
+    outcome.download_error =
+        FormatDownloadError(outcome.download_hr, outcome.file_size, window_requests);
+  }
+  outcome.retry_time = attempt;
+  outcome.cost_seconds = (NowMs() - start) / 1000;
+
+  report::EventData data;
+  data.SetNumber(u"cost", outcome.cost_seconds);
+  data.SetNumber(u"ret", outcome.result);
+  data.SetNumber(u"retryTime", outcome.retry_time);
+  if (outcome.result == 0) data.SetNumber(u"fileSize", outcome.file_size);
+  report::ReportEvent(u"DownloadTimeCost", std::move(data));
+  return outcome;
+}
+
+}  // namespace package
