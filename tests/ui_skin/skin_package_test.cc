@@ -8,6 +8,7 @@
 #include <string>
 
 #include "base/utf.h"
+#include "platform/embedded_resources.h"
 #include "ui/markup/markup.h"
 #include "ui/skin/image_description.h"
 #include "ui/skin/resource_loader.h"
@@ -187,6 +188,21 @@ TEST_F(SkinPackageTest, ImagesHaveTheirPixelSizes) {
     }
   }
 }
+
+#ifdef VARNIK_TEST_INSTALLER
+TEST_F(SkinPackageTest, InstallerCarriesThePackage) {
+  if (!std::ifstream(VARNIK_TEST_INSTALLER)) {
+    GTEST_SKIP() << "the installer is not built: " << VARNIK_TEST_INSTALLER;
+  }
+  std::string theme;
+  ASSERT_TRUE(platform::LoadResourceFromFile(VARNIK_TEST_INSTALLER, platform::kThemeResourceType,
+                                             platform::kThemeResourceId, &theme));
+  EXPECT_EQ(theme, ReadPackage());
+  ZipArchive zip;
+  ASSERT_EQ(zip.Open(theme), ZipArchive::Result::kOk);
+  EXPECT_EQ(zip.entries().size(), 139u);
+}
+#endif
 
 TEST_F(SkinPackageTest, StagedTreeLoadsWithoutThePackage) {
   ResourceLoader::CloseGlobalPackage();
