@@ -175,8 +175,8 @@ TEST_F(ControlAttributesTest, ClassAppliesWhereItStands) {
 }
 
 TEST_F(ControlAttributesTest, LabelTakesItsOwnNamesFirst) {
-  GlobalManager::AddFont(FontSpec{u"system", 12, false, false, false});
-  GlobalManager::AddFont(FontSpec{u"system", 14, true, false, false});
+  GlobalManager::AddFont(u"system", 12, false, false);
+  GlobalManager::AddFont(u"system", 14, true, false);
   GlobalManager::AddColor(u"gray", 0xFF8E99A6);
   DpiScale::Set(150, true);
   Label label;
@@ -187,6 +187,9 @@ TEST_F(ControlAttributesTest, LabelTakesItsOwnNamesFirst) {
   label.SetAttribute(u"name", u"l");
   EXPECT_EQ(label.GetText(), u"abc");
   EXPECT_TRUE(label.GetFontSpec().bold);
+  EXPECT_EQ(label.GetFontSpec().size_px, 21);  // 14 at 150 %
+  label.SetAttribute(u"font", u"7");           // no such font: font 0
+  EXPECT_EQ(label.GetFontSpec().size_px, 18);
   EXPECT_EQ(label.GetPaintTextColor(), 0xFF8E99A6u);
   EXPECT_EQ(label.GetTextPadding(), (Rect{3, 0, 3, 0}));
   EXPECT_EQ(label.GetName(), u"l");
@@ -195,13 +198,14 @@ TEST_F(ControlAttributesTest, LabelTakesItsOwnNamesFirst) {
   EXPECT_EQ(label.GetFixedHeight(), kSizeAuto);
 }
 
-TEST_F(ControlAttributesTest, AttributeListSplitting) {
-  AttributeList list = GlobalManager::SplitAttributeList(
-      u" a=\"1\"  b='x y' c = \"file='p.png' corner='1,2,3,4'\" d=\"broken");
-  ASSERT_EQ(list.size(), 3u);
-  EXPECT_EQ(list[0], (std::pair<std::u16string, std::u16string>{u"a", u"1"}));
-  EXPECT_EQ(list[1].second, u"x y");
-  EXPECT_EQ(list[2].second, u"file='p.png' corner='1,2,3,4'");
+TEST_F(ControlAttributesTest, AttributeListsApplyWholeOrNotAtAll) {
+  Control c;
+  EXPECT_TRUE(c.ApplyAttributeList(u"width=\"12\" name=\"x\""));
+  EXPECT_EQ(c.GetFixedWidth(), 12);
+  EXPECT_EQ(c.GetName(), u"x");
+  EXPECT_FALSE(c.ApplyAttributeList(u"width=\"13\" name=\"y"));
+  EXPECT_EQ(c.GetFixedWidth(), 12);
+  EXPECT_EQ(c.GetName(), u"x");
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ class RichEditTest : public ::testing::Test {
  protected:
   void SetUp() override {
     GlobalManager::Reset();
-    GlobalManager::AddFont(FontSpec{u"system", 14, false, false, false});
+    GlobalManager::AddFont(u"system", 14, false, false);
     TextMeasurer::SetInstance(&measurer_);
     root_ = new VBox;
     edit_ = new RichEdit;

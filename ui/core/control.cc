@@ -100,17 +100,21 @@ Control* Control::FindControlAt(Point point) {
   return this;
 }
 
-void Control::ApplyAttributeList(const std::u16string& list) {
-  for (const auto& [name, value] : GlobalManager::SplitAttributeList(list)) {
-    SetAttribute(name, value);
-  }
+bool Control::ApplyAttributeList(const std::u16string& list) {
+  AttributeList pairs;
+  if (!StyleSheet::ParseAttributeList(list, &pairs)) return false;
+  for (const auto& [name, value] : pairs) SetAttribute(name, value);
+  return true;
 }
 
 void Control::ApplyClass(const std::u16string& class_name) {
-  std::u16string list;
-  if (window_) list = window_->GetClassAttributes(class_name);
-  if (list.empty()) list = GlobalManager::GetClass(class_name);
-  ApplyAttributeList(list);
+  // The window's own classes come before the global ones.
+  const AttributeList* list = window_ ? window_->GetClassAttributes(class_name) : nullptr;
+  if (!list) list = GlobalManager::GetClass(class_name);
+  if (!list) return;
+  // A copy: applying may not change the class table, but a handler could.
+  const AttributeList pairs = *list;
+  for (const auto& [name, value] : pairs) SetAttribute(name, value);
 }
 
 bool Control::ResolveColor(const std::u16string& value, uint32_t* argb) const {
@@ -287,7 +291,16 @@ Size Control::EstimateSize(Size available) {
   return size;
 }
 
-Size Control::EstimateContentSize(Size) { return Size{0, 0}; }
+Size Control::EstimateContentSize(Size) {
+  const std::u16string& image =
+      state_images_[kStateNormal].empty() ? bk_image_ : state_images_[kStateNormal];
+  return GetImageNaturalSize(image);
+}
+
+Size Control::GetImageNaturalSize(const std::u16string& description) const {
+  if (!window_ || description.empty()) return Size{0, 0};
+  return window_->GetImageSize(description);
+}
 
 void Control::SetFixedWidth(int32_t width, bool scale) {
   if (scale && width > 0) width = DpiScale::Scale(width);

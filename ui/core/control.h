@@ -75,8 +75,9 @@ class Control {
   // Applies one attribute of the base vocabulary; names the control does
   // not know are ignored. Derived controls test their own names first.
   virtual void SetAttribute(const std::u16string& name, const std::u16string& value);
-  // Applies an attribute list ("name=\"value\" ...") through SetAttribute.
-  void ApplyAttributeList(const std::u16string& list);
+  // Applies an attribute list ("name=\"value\" ...") through SetAttribute;
+  // false (nothing applied) when the list does not parse.
+  bool ApplyAttributeList(const std::u16string& list);
 
   // --- geometry ---------------------------------------------------------
   const Rect& GetPos() const { return pos_; }
@@ -182,8 +183,11 @@ class Control {
  protected:
   // The control's own reaction to an event after the handlers saw it.
   virtual void HandleEvent(const EventArgs& args);
-  // The content size used for "auto" dimensions (0 x 0 for a bare control).
+  // The content size used for "auto" dimensions: for a bare control the
+  // natural size of its normal-state image, else of its background image.
   virtual Size EstimateContentSize(Size available);
+  // The natural size of an image description of this control's layout.
+  Size GetImageNaturalSize(const std::u16string& description) const;
   // Asks the owning window for a new layout.
   void Arrange();
   // Calls the handlers of args.type and kEventAll, then bubbles.

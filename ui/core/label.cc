@@ -109,7 +109,7 @@ uint32_t Label::GetPaintTextColor() const {
   return GetStateTextColor(IsEnabled() ? GetState() : kStateDisabled);
 }
 
-Size Label::EstimateContentSize(Size) {
+Size Label::EstimateContentSize(Size available) {
   const Rect& pad = text_padding_;
   TextMeasurer* measurer = TextMeasurer::Instance();
   const int32_t fixed_width = GetFixedWidth();
@@ -117,7 +117,10 @@ Size Label::EstimateContentSize(Size) {
   if (fixed_width > 0) wrap_width = std::max<int32_t>(1, fixed_width - pad.left - pad.right);
   Size text{0, 0};
   if (measurer) text = measurer->Measure(GetFontSpec(), text_, wrap_width, IsSingleLine());
-  return Size{text.cx + pad.left + pad.right, text.cy + pad.top + pad.bottom};
+  // A button drawn from an image is at least as big as the image.
+  const Size image = Control::EstimateContentSize(available);
+  return Size{std::max(text.cx + pad.left + pad.right, image.cx),
+              std::max(text.cy + pad.top + pad.bottom, image.cy)};
 }
 
 }  // namespace ui

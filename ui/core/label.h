@@ -1,6 +1,7 @@
 // Label: a control that shows one text in a font of the style sheet, with
 // state text colours, a text alignment and a text padding. Its "auto"
-// dimensions come from the measured text plus the padding.
+// dimensions come from the measured text plus the padding, and are at least
+// the natural size of its normal-state (or background) image.
 #pragma once
 
 #include <array>

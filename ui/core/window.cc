@@ -2,9 +2,13 @@
 
 #include <utility>
 
+#include "base/string_util.h"
 #include "ui/core/box.h"
 #include "ui/core/dpi_scale.h"
+#include "ui/core/image_size_reader.h"
 #include "ui/core/layout.h"
+#include "ui/core/window_builder.h"
+#include "ui/skin/resource_loader.h"
 
 namespace ui {
 
@@ -24,6 +28,29 @@ Window::~Window() {
   focus_ = hot_ = capture_ = nullptr;
   root_.reset();
 }
+
+bool Window::LoadSkin() {
+  const std::u16string path = ResourceLoader::GetLayoutPath(GetSkinFolder(), GetSkinFile());
+  layout_path_ = path;
+  WindowBuilder builder;
+  Control* root = builder.Create(
+      path, [this](const std::u16string& name) { return CreateControl(name); }, this, nullptr);
+  if (!root) {
+    load_error_ = nbase::FormatText(u"Failed to load xml file %s", {path});
+    return false;
+  }
+  load_error_.clear();
+  AttachRoot(root);
+  InitWindow();
+  AttachCaptionButtons();
+  return true;
+}
+
+Size Window::GetImageSize(const std::u16string& description) const {
+  return ImageSizeReader::GetImageSize(layout_path_, description);
+}
+
+Control* Window::CreateControl(const std::u16string&) { return nullptr; }
 
 void Window::SetAttribute(const std::u16string& name, const std::u16string& value) {
   if (name == u"size") {
@@ -48,13 +75,16 @@ void Window::SetAttribute(const std::u16string& name, const std::u16string& valu
   }
 }
 
-void Window::AddClass(const std::u16string& name, const std::u16string& attribute_list) {
-  if (!name.empty()) classes_[name] = attribute_list;
+bool Window::AddClass(const std::u16string& name, const std::u16string& attribute_list) {
+  AttributeList list;
+  if (name.empty() || !StyleSheet::ParseAttributeList(attribute_list, &list)) return false;
+  classes_[name] = std::move(list);
+  return true;
 }
 
-std::u16string Window::GetClassAttributes(const std::u16string& name) const {
+const AttributeList* Window::GetClassAttributes(const std::u16string& name) const {
   auto it = classes_.find(name);
-  return it == classes_.end() ? std::u16string() : it->second;
+  return it == classes_.end() ? nullptr : &it->second;
 }
 
 void Window::AttachRoot(Control* root) {

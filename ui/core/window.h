@@ -21,6 +21,7 @@
 #include "ui/core/control.h"
 #include "ui/core/event_args.h"
 #include "ui/core/geometry.h"
+#include "ui/skin/style_sheet.h"
 
 namespace ui {
 
@@ -42,6 +43,14 @@ class Window : public virtual nbase::SupportWeakCallback {
   // controls) when the layout cannot be loaded; GetLastLoadError() says why.
   bool LoadSkin();
   const std::u16string& GetLastLoadError() const { return load_error_; }
+  // The path of the loaded layout; image names resolve relative to it.
+  const std::u16string& GetLayoutPath() const { return layout_path_; }
+  void SetLayoutPath(const std::u16string& path) { layout_path_ = path; }
+  // The natural size of an image named in this window's layout.
+  Size GetImageSize(const std::u16string& description) const;
+  // The custom-control callback of this window's builder: a control for an
+  // element name the builder does not know, or nullptr.
+  virtual Control* CreateControl(const std::u16string& element_name);
   // Called once after the tree is built: subclasses find their controls.
   virtual void InitWindow() {}
 
@@ -58,8 +67,10 @@ class Window : public virtual nbase::SupportWeakCallback {
 
   // Classes of the layout's own "Class" elements; they come before the
   // global ones when a control applies "class".
-  void AddClass(const std::u16string& name, const std::u16string& attribute_list);
-  std::u16string GetClassAttributes(const std::u16string& name) const;
+  // False when the attribute list does not parse.
+  bool AddClass(const std::u16string& name, const std::u16string& attribute_list);
+  // Null when the window has no class of that name.
+  const AttributeList* GetClassAttributes(const std::u16string& name) const;
 
   // --- tree -------------------------------------------------------------
   // Takes ownership of the root (replacing and destroying an earlier one).
@@ -133,8 +144,9 @@ class Window : public virtual nbase::SupportWeakCallback {
   static bool IsInside(const Control* ancestor, const Control* control);
 
   std::unique_ptr<Control> root_;
-  std::map<std::u16string, std::u16string> classes_;
+  std::map<std::u16string, AttributeList> classes_;
   std::u16string load_error_;
+  std::u16string layout_path_;
 
   Size initial_size_;
   Size client_size_;
