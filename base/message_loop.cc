@@ -64,10 +64,12 @@ MessageLoop::~MessageLoop() {
 
   proxy_->DetachFromLoop();
   proxy_.reset();
-  // Nothing can reach the loop any more except a direct post racing with the
-  // end (a caller's fault); drop whatever arrived meanwhile.
-  ReloadWorkQueue();
-  DeletePendingTasks();
+  // Only direct posts can reach the loop now (from discarded tasks'
+  // destructors, or racing with the end: a caller's fault); drop them too.
+  for (int round = 0; round < 100; ++round) {
+    ReloadWorkQueue();
+    if (!DeletePendingTasks()) break;
+  }
   if (g_current_loop == this) g_current_loop = previous_current_;
 }
 

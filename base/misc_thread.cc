@@ -6,8 +6,7 @@
 
 namespace nbase {
 
-MiscThread::MiscThread(ThreadId id, std::string name)
-    : FrameworkThread(std::move(name)), id_(id) {}
+MiscThread::MiscThread(ThreadId id, std::string name) : FrameworkThread(std::move(name)), id_(id) {}
 
 MiscThread::~MiscThread() { Stop(); }
 

@@ -89,7 +89,8 @@ std::shared_ptr<MessageLoopProxy> ThreadRegistry::GetLoopProxy(ThreadId id) {
 }
 
 bool ThreadRegistry::PostTask(ThreadId id, StdClosure task) {
-  return PostWithProxy(id, [&task](MessageLoopProxy& proxy) { return proxy.PostTask(std::move(task)); });
+  return PostWithProxy(
+      id, [&task](MessageLoopProxy& proxy) { return proxy.PostTask(std::move(task)); });
 }
 
 bool ThreadRegistry::PostDelayedTask(ThreadId id, StdClosure task, TimeDelta delay) {

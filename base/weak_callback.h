@@ -38,7 +38,8 @@ class WeakCallback {
   // Calls the callable when the owner is alive; otherwise returns the default
   // value of the result type without calling it.
   template <typename... Args>
-  auto operator()(Args&&... args) const -> decltype(std::declval<const F&>()(std::forward<Args>(args)...)) {
+  auto operator()(Args&&... args) const
+      -> decltype(std::declval<const F&>()(std::forward<Args>(args)...)) {
     using Result = decltype(std::declval<const F&>()(std::forward<Args>(args)...));
     if (!flag_.expired()) return callable_(std::forward<Args>(args)...);
     if constexpr (std::is_void_v<Result>) {

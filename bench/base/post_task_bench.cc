@@ -8,6 +8,7 @@
 // Each figure is the best (throughput) or the median (latency) of several
 // rounds, nbase and asio rounds interleaved so both see the same machine.
 #include <algorithm>
+#include <asio.hpp>
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -17,8 +18,6 @@
 #include <memory>
 #include <thread>
 #include <vector>
-
-#include <asio.hpp>
 
 #include "base/message_loop_proxy.h"
 #include "base/misc_thread.h"
@@ -99,7 +98,9 @@ int main() {
 
   Sink nbase_sink, registry_sink, asio_sink;
   auto post_proxy = [&proxy](auto task) { proxy->PostTask(std::move(task)); };
-  auto post_registry = [](auto task) { nbase::ThreadRegistry::PostTask(nbase::kThreadMisc, std::move(task)); };
+  auto post_registry = [](auto task) {
+    nbase::ThreadRegistry::PostTask(nbase::kThreadMisc, std::move(task));
+  };
   auto post_asio = [&context](auto task) { asio::post(context, std::move(task)); };
 
   std::vector<double> proxy_rates, registry_rates, asio_rates;
@@ -133,15 +134,13 @@ int main() {
               proxy_median, proxy_best / asio_best);
   std::printf("%-34s %14.0f %14.0f %9.2fx\n", "nbase ThreadRegistry::PostTask", registry_best,
               Median(registry_rates), registry_best / asio_best);
-  std::printf("%-34s %14.0f %14.0f %9.2fx\n", "asio::io_context post", asio_best, asio_median,
-              1.0);
+  std::printf("%-34s %14.0f %14.0f %9.2fx\n", "asio::io_context post", asio_best, asio_median, 1.0);
   std::printf("\npost-to-run latency, one task at a time, %d samples x %d rounds (us)\n",
               kLatencySamples, kRounds);
   std::printf("%-34s %10s %10s\n", "", "median", "p99");
   std::printf("%-34s %10.2f %10.2f\n", "nbase MessageLoopProxy::PostTask", Median(proxy_lat),
               Median(proxy_p99));
-  std::printf("%-34s %10.2f %10.2f\n", "asio::io_context post", Median(asio_lat),
-              Median(asio_p99));
+  std::printf("%-34s %10.2f %10.2f\n", "asio::io_context post", Median(asio_lat), Median(asio_p99));
   std::printf("\nthroughput ratio nbase/asio: %.2f (median rounds %.2f)\n", proxy_best / asio_best,
               proxy_median / asio_median);
   // Keep the sinks observable so the tasks' work is not optimised away.

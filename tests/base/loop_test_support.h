@@ -3,6 +3,8 @@
 // with a deadline.
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -14,8 +16,6 @@
 #include <mutex>
 #include <string>
 #include <thread>
-
-#include <gtest/gtest.h>
 
 #include "base/tick_clock.h"
 
@@ -60,7 +60,8 @@ class Watchdog {
 // so; restores the monotonic clock when it goes.
 class ScopedTestClock {
  public:
-  explicit ScopedTestClock(uint32_t start_ms = 1000) : now_ms_(std::make_shared<std::atomic<uint32_t>>(start_ms)) {
+  explicit ScopedTestClock(uint32_t start_ms = 1000)
+      : now_ms_(std::make_shared<std::atomic<uint32_t>>(start_ms)) {
     std::shared_ptr<std::atomic<uint32_t>> now = now_ms_;
     TickClock::SetTickSourceForTesting([now] { return now->load(); });
   }

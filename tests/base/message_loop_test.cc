@@ -268,7 +268,9 @@ TEST(MessageLoop, DestructionDiscardsEveryTaskWithoutCallingIt) {
 struct Generation {
   Generation(std::shared_ptr<MessageLoopProxy> proxy, std::shared_ptr<int> remaining,
              std::shared_ptr<int> accepted, std::shared_ptr<int> calls)
-      : proxy(std::move(proxy)), remaining(std::move(remaining)), accepted(std::move(accepted)),
+      : proxy(std::move(proxy)),
+        remaining(std::move(remaining)),
+        accepted(std::move(accepted)),
         calls(std::move(calls)) {}
   Generation(const Generation&) = delete;
   std::shared_ptr<MessageLoopProxy> proxy;

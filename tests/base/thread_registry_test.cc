@@ -27,9 +27,8 @@ using testing_support::Watchdog;
 bool Flush(ThreadId id) {
   auto done = std::make_shared<std::promise<void>>();
   auto future = done->get_future();
-  if (!ThreadRegistry::PostTask(id, [id, done] {
-        ThreadRegistry::PostTask(id, [done] { done->set_value(); });
-      })) {
+  if (!ThreadRegistry::PostTask(
+          id, [id, done] { ThreadRegistry::PostTask(id, [done] { done->set_value(); }); })) {
     return false;
   }
   return WaitReady(future);
@@ -74,8 +73,7 @@ TEST(ThreadRegistry, PostingToAnUnregisteredIdentifierDropsTheTaskUncalled) {
     http.Stop();
     EXPECT_EQ(record->calls.load(), 1);
     EXPECT_FALSE(ThreadRegistry::PostTask(kThreadHttp, RecordingTask(record))) << "stopped";
-    EXPECT_FALSE(
-        ThreadRegistry::PostDelayedTask(kThreadHttp, RecordingTask(record), TimeDelta()));
+    EXPECT_FALSE(ThreadRegistry::PostDelayedTask(kThreadHttp, RecordingTask(record), TimeDelta()));
     EXPECT_EQ(ThreadRegistry::GetLoopProxy(kThreadHttp), nullptr);
   }
   EXPECT_EQ(record->calls.load(), 1);
@@ -119,13 +117,13 @@ TEST(ThreadRegistry, RegistrationsAreCountedPerThread) {
     std::vector<bool> s;
     s.push_back(!ThreadRegistry::RegisterThread(-5));
     s.push_back(ThreadRegistry::RegisterThread(4));
-    s.push_back(ThreadRegistry::RegisterThread(4));             // the same thread again
-    s.push_back(ThreadRegistry::UnregisterThread());            // one of two undone
-    s.push_back(ThreadRegistry::GetLoopProxy(4) != nullptr);    // still registered
+    s.push_back(ThreadRegistry::RegisterThread(4));           // the same thread again
+    s.push_back(ThreadRegistry::UnregisterThread());          // one of two undone
+    s.push_back(ThreadRegistry::GetLoopProxy(4) != nullptr);  // still registered
     s.push_back(ThreadRegistry::UnregisterThread());
-    s.push_back(ThreadRegistry::GetLoopProxy(4) == nullptr);    // gone
-    s.push_back(!ThreadRegistry::UnregisterThread());           // nothing left to undo
-    s.push_back(ThreadRegistry::RegisterThread(5));             // left for the thread's end
+    s.push_back(ThreadRegistry::GetLoopProxy(4) == nullptr);  // gone
+    s.push_back(!ThreadRegistry::UnregisterThread());         // nothing left to undo
+    s.push_back(ThreadRegistry::RegisterThread(5));           // left for the thread's end
     steps.set_value(s);
   });
   auto future = steps.get_future();
@@ -208,11 +206,11 @@ TEST(ThreadRegistry, RepeatedTaskStopsWhenTheCallbackIsCancelledInsideARun) {
   WeakCallbackFlag flag;
   std::atomic<int> runs{0};
   auto token = std::make_shared<int>(0);  // alive while any repetition is queued
-  ASSERT_TRUE(ThreadRegistry::PostRepeatedTask(
-      kThreadMisc, flag.ToWeakCallback(StdClosure([&, token] {
-        if (++runs == 2) flag.Cancel();
-      })),
-      TimeDelta::FromMilliseconds(50), -1));
+  ASSERT_TRUE(ThreadRegistry::PostRepeatedTask(kThreadMisc,
+                                               flag.ToWeakCallback(StdClosure([&, token] {
+                                                 if (++runs == 2) flag.Cancel();
+                                               })),
+                                               TimeDelta::FromMilliseconds(50), -1));
   std::weak_ptr<int> watch = token;
   token.reset();
   for (int i = 0; i < 2; ++i) {

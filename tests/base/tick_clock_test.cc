@@ -24,7 +24,8 @@ TEST(TickClock, ExtendsTheWrappingMillisecondCounter) {
       {"no wrap", {10, 20, 20, 4000}, {10, 20, 20, 4000}},
       {"one wrap", {0xFFFFFF00u, 0xFFFFFFFFu, 0x10}, {0xFFFFFF00, 0xFFFFFFFF, kWrapMs + 0x10}},
       {"wrap onto zero", {0xFFFFFFFFu, 0}, {0xFFFFFFFF, kWrapMs}},
-      {"two wraps", {0x80000000u, 5, 0x90000000u, 7},
+      {"two wraps",
+       {0x80000000u, 5, 0x90000000u, 7},
        {0x80000000, kWrapMs + 5, kWrapMs + 0x90000000, 2 * kWrapMs + 7}},
   };
   for (const Case& c : cases) {
@@ -56,8 +57,8 @@ TEST(TimeDelta, ConvertsAndRoundsMilliseconds) {
     int64_t us;
     int64_t rounded_up_ms;
   };
-  for (Case c : {Case{0, 0}, Case{1, 1}, Case{999, 1}, Case{1000, 1}, Case{1001, 2},
-                 Case{-1500, -1}}) {
+  for (Case c :
+       {Case{0, 0}, Case{1, 1}, Case{999, 1}, Case{1000, 1}, Case{1001, 2}, Case{-1500, -1}}) {
     EXPECT_EQ(TimeDelta::FromMicroseconds(c.us).ToMillisecondsRoundedUp(), c.rounded_up_ms) << c.us;
   }
   TickClock t = TickClock::FromMicroseconds(5000);
