@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <condition_variable>
+#include <deque>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -202,6 +205,126 @@ TEST(MessageLoop, RunsNoOtherTaskInsideATaskUnlessAllowed) {
   QuitWhenDone(loop);
   loop.Run();
   EXPECT_TRUE(other_ran);
+}
+
+// A pump like the UI layer's: besides the loop's work it dispatches window
+// events, which are not tasks, so an event handler may open a modal (nested)
+// run in which tasks keep running.
+class EventPump : public MessagePump {
+ public:
+  void PushEvent(StdClosure event) {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      events_.push_back(std::move(event));
+    }
+    cv_.notify_one();
+  }
+
+  void Run(Delegate* delegate) override {
+    bool should_quit = false;
+    bool* outer_quit = should_quit_;
+    should_quit_ = &should_quit;
+    TickClock next_delayed_time;
+    while (!should_quit) {
+      bool more = DispatchOneEvent();
+      if (should_quit) break;
+      more |= delegate->RunWork();
+      if (should_quit) break;
+      more |= delegate->RunDelayedWork(&next_delayed_time);
+      if (should_quit) break;
+      if (more) continue;
+      more = delegate->RunIdleWork();
+      if (should_quit) break;
+      if (more) continue;
+      std::unique_lock<std::mutex> lock(mutex_);
+      cv_.wait(lock, [this] { return woken_ || !events_.empty(); });
+      woken_ = false;
+    }
+    should_quit_ = outer_quit;
+  }
+  void Quit() override {
+    if (should_quit_) *should_quit_ = true;
+  }
+  void WakeUp() override {
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      woken_ = true;
+    }
+    cv_.notify_one();
+  }
+  void WakeUpAt(TickClock) override {}
+
+ private:
+  bool DispatchOneEvent() {
+    StdClosure event;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      if (events_.empty()) return false;
+      event = std::move(events_.front());
+      events_.pop_front();
+    }
+    event();
+    return true;
+  }
+
+  std::mutex mutex_;
+  std::condition_variable cv_;
+  std::deque<StdClosure> events_;
+  bool woken_ = false;
+  bool* should_quit_ = nullptr;
+};
+
+TEST(MessageLoop, ModalRunFromAnEventHandlerRunsTasksButOneInsideATaskDoesNot) {
+  Watchdog watchdog;
+  auto pump = std::make_shared<EventPump>();
+  MessageLoop loop(MessageLoop::kUI, pump);
+  std::vector<std::string> order;
+  auto log = [&](const std::string& what) {
+    order.push_back(what + "@" + std::to_string(loop.run_depth()));
+  };
+
+  // A click opens a message box: a modal run inside an event handler.
+  pump->PushEvent([&] {
+    log("click opens box");
+    loop.PostTask([&] {
+      log("task during box");
+      pump->PushEvent([&] {  // the user closes the box
+        log("box closed");
+        loop.QuitWhenIdle();
+      });
+    });
+    loop.PostNonNestableTask([&] { log("non-nestable during box"); });
+    loop.Run();
+    log("click handler ends");
+
+    // A task opens a box: nothing else runs until that task returns.
+    loop.PostTask([&] {
+      log("task opens box");
+      loop.PostTask([&] { log("task posted during task's box"); });
+      auto closes_left = std::make_shared<int>(3);
+      std::shared_ptr<StdClosure> close = std::make_shared<StdClosure>();
+      *close = [&, closes_left, close] {
+        if (--*closes_left > 0) {
+          pump->PushEvent(*close);  // several pump cycles pass with the task pending
+        } else {
+          log("task's box closed");
+          loop.QuitWhenIdle();
+          *close = nullptr;  // breaks the self-reference
+        }
+      };
+      pump->PushEvent(*close);
+      loop.Run();
+      log("task ends");
+      QuitWhenDone(loop);
+    });
+  });
+  loop.Run();
+  // The deferred non-nestable task waits for the outer run to be idle.
+  EXPECT_EQ(order,
+            (std::vector<std::string>{
+                "click opens box@1", "task during box@2", "box closed@2", "click handler ends@1",
+                "task opens box@1", "task's box closed@2", "task ends@1",
+                "task posted during task's box@1", "non-nestable during box@1"}));
 }
 
 TEST(MessageLoop, TellsTaskObserversAroundEachTask) {
