@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <utility>
@@ -132,7 +133,13 @@ int32_t HttpClient::PostLog(std::string& response, const std::string& body) {
 size_t HttpClient::AppendResponseText(char* data, size_t size, size_t count, void* response) {
   const size_t total = size * count;
   if (response && data) {
-    static_cast<std::string*>(response)->append(data, strnlen(data, total));
+    auto* text = static_cast<std::string*>(response);
+    // Nothing reads the answer; keeping only its start bounds the memory a
+    // hostile server can make us hold within the time-out.
+    if (text->size() < kMaxResponseBytes) {
+      const size_t room = kMaxResponseBytes - text->size();
+      text->append(data, std::min(strnlen(data, total), room));
+    }
   }
   return total;
 }

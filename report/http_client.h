@@ -56,8 +56,12 @@ class HttpClient {
   // answer's text (a failed attempt's partial text stays and is appended to).
   int32_t PostLog(std::string& response, const std::string& body);
 
+  // The answer text kept per client; the rest is received and dropped.
+  static constexpr size_t kMaxResponseBytes = 64 * 1024;
+
   // libcurl receive callback: appends the chunk (up to its first NUL byte) to
-  // the std::string at `response` and always claims the whole chunk.
+  // the std::string at `response`, up to kMaxResponseBytes in all, and always
+  // claims the whole chunk, so the transfer never stops on its account.
   static size_t AppendResponseText(char* data, size_t size, size_t count, void* response);
 
   // The address every attempt posts to: "http://" + reporting host + path.

@@ -184,6 +184,14 @@ TEST_F(HttpClientTest, AttemptsMemberBoundsTheLoop) {
   EXPECT_EQ(ReportServer().RequestCount(), 3u);
 }
 
+TEST_F(HttpClientTest, HugeAnswerIsReceivedButKeptBounded) {
+  ReportServer().set_default_body(std::string(4 * 1024 * 1024, 'x'));
+  std::string response;
+  ASSERT_EQ(Post("log=", &response), 0);
+  EXPECT_EQ(response, std::string(HttpClient::kMaxResponseBytes, 'x'));
+  EXPECT_EQ(ReportServer().RequestCount(), 1u);
+}
+
 TEST(HttpClientCallbackTest, AppendResponseTextStopsAtNulAndClaimsWholeChunk) {
   struct Case {
     std::string chunk;

@@ -42,6 +42,7 @@ const std::string& ConfigFolder() { return *config_folder; }
 void ResetReportServer() {
   server->set_mode(testsupport::LoopbackServer::Mode::kServe);
   server->set_default_status(200);
+  server->set_default_body("ok");
   server->ReleaseStalled();
   server->ClearRequests();
 }

@@ -153,7 +153,12 @@ bool LoopbackServer::Start() {
   // Requests that no route takes get the default status.
   auto fallback = [this](const httplib::Request&, httplib::Response& res) {
     res.status = default_status_;
-    res.set_content("ok", "text/plain");
+    std::string body;
+    {
+      std::lock_guard<std::mutex> hold(mutex_);
+      body = default_body_;
+    }
+    res.set_content(body, "text/plain");
   };
   backend_.Get(".*", fallback);
   backend_.Post(".*", fallback);
@@ -237,6 +242,11 @@ void LoopbackServer::ClearRequests() {
 bool LoopbackServer::WaitForRequests(size_t count, std::chrono::milliseconds timeout) const {
   std::unique_lock<std::mutex> hold(mutex_);
   return recorded_.wait_for(hold, timeout, [&] { return requests_.size() >= count; });
+}
+
+void LoopbackServer::set_default_body(std::string body) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  default_body_ = std::move(body);
 }
 
 void LoopbackServer::ReleaseStalled() {

@@ -72,6 +72,8 @@ class LoopbackServer {
   // Status of the answer to requests that no route takes (200 at first).
   void set_default_status(int status) { default_status_ = status; }
   int default_status() const { return default_status_; }
+  // Body of that answer ("ok" at first), sent as text/plain.
+  void set_default_body(std::string body);
 
   // Ends every connection held open by kStall so far (their clients see the
   // connection close); later stalls are held again.
@@ -104,6 +106,7 @@ class LoopbackServer {
   std::atomic<Mode> mode_{Mode::kServe};
   std::atomic<int> default_status_{200};
   std::atomic<size_t> connections_accepted_{0};
+  std::string default_body_ = "ok";  // Guarded by mutex_.
 
   mutable std::mutex mutex_;
   mutable std::condition_variable recorded_;
