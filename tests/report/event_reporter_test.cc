@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -122,6 +123,23 @@ TEST_F(EventReporterTest, DeliveredBodyDecodesToTheEnvelopeByteForByte) {
                 Utf16ToUtf8(platform::GetOsName()) + " " + Utf16ToUtf8(platform::GetBitnessText()) +
                 ";");
   EXPECT_TRUE(FlushPendingReports(kWatchdog));
+}
+
+TEST_F(EventReporterTest, GatheredPropertiesOfAProgramWithoutResources) {
+  HttpClient::ClearCommonProperties();
+  ResetIdentityCachesForTesting();
+  GatherReportProperties();  // This test program carries no channel and no version.
+  const std::map<std::string, std::string> expected = {
+      {"appname", "ZorvInstaller"},
+      {"appver", "1.0.0.0"},
+      {"channel", "default"},
+      {"coopcom", "zorv"},
+      {"imei", "ID"},
+      {"os", "linux"},
+      {"system",
+       Utf16ToUtf8(platform::GetOsName()) + " " + Utf16ToUtf8(platform::GetBitnessText())},
+  };
+  EXPECT_EQ(HttpClient::CommonProperties(), expected);
 }
 
 TEST_F(EventReporterTest, ChannelCookieForMissingAndEmptyResource) {

@@ -174,6 +174,49 @@ TEST_F(HttpClientTest, ClosedConnectionFailsAfterTwoAttempts) {
   EXPECT_EQ(ReportServer().RequestCount(), 2u);
 }
 
+TEST_F(HttpClientTest, BrokenAnswersFailEachAttempt) {
+  constexpr int32_t kAnyFailure = -1;  // The library's own choice of code.
+  struct Case {
+    std::string answer;
+    int32_t result;
+    std::string response;  // Kept from both attempts.
+  };
+  const Case cases[] = {
+      {"garbage that is not HTTP\r\n\r\n", kAnyFailure, ""},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npart", CURLE_PARTIAL_FILE, "partpart"},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc", CURLE_OK, "abc"},
+  };
+  for (const auto& c : cases) {
+    reporttest::ResetReportServer();
+    ReportServer().set_mode(LoopbackServer::Mode::kRaw);
+    ReportServer().set_raw_answer(c.answer);
+    std::string response;
+    const int32_t result = Post("log=", &response);
+    if (c.result == kAnyFailure) {
+      EXPECT_NE(result, CURLE_OK) << c.answer;
+    } else {
+      EXPECT_EQ(result, c.result) << c.answer;
+    }
+    EXPECT_EQ(response, c.response) << c.answer;
+    EXPECT_EQ(ReportServer().RequestCount(), c.result == CURLE_OK ? 1u : 2u) << c.answer;
+  }
+}
+
+TEST_F(HttpClientTest, UnreachableServerFailsAfterTwoAttempts) {
+  // A loopback port that nobody listens on any more.
+  LoopbackServer gone;
+  ASSERT_TRUE(gone.Start());
+  const std::string address = gone.host_port();
+  gone.Stop();
+  const std::string reporting = ReportServer().host_port();
+  setenv("VARNIK_SERVER_HOST", address.c_str(), 1);
+  EXPECT_EQ(HttpClient::ReportingUrl(), "http://" + address + "/caller?c=site&a=writelog");
+  const int32_t result = Post("log=");
+  setenv("VARNIK_SERVER_HOST", reporting.c_str(), 1);
+  EXPECT_EQ(result, CURLE_COULDNT_CONNECT);
+  EXPECT_EQ(ReportServer().RequestCount(), 0u);
+}
+
 TEST_F(HttpClientTest, AttemptsMemberBoundsTheLoop) {
   ReportServer().set_mode(LoopbackServer::Mode::kClose);
   HttpClient client;

@@ -249,6 +249,11 @@ void LoopbackServer::set_default_body(std::string body) {
   default_body_ = std::move(body);
 }
 
+void LoopbackServer::set_raw_answer(std::string bytes) {
+  std::lock_guard<std::mutex> hold(mutex_);
+  raw_answer_ = std::move(bytes);
+}
+
 void LoopbackServer::ReleaseStalled() {
   std::lock_guard<std::mutex> hold(mutex_);
   // Only shut down: the connection's own thread closes the descriptor after
@@ -328,6 +333,15 @@ void LoopbackServer::ServeConnection(std::shared_ptr<Connection> connection) {
 
     const Mode mode = mode_;
     if (mode == Mode::kClose) goto done;
+    if (mode == Mode::kRaw) {
+      std::string answer;
+      {
+        std::lock_guard<std::mutex> hold(mutex_);
+        answer = raw_answer_;
+      }
+      WriteAll(fd, answer);
+      goto done;
+    }
     if (mode == Mode::kStall) {
       // Hold the connection until the client gives up, ReleaseStalled() or
       // the server stops.

@@ -48,6 +48,7 @@ class LoopbackServer {
     kServe,  // Hand the request to the routes and send their answer.
     kStall,  // Record the request, then never answer and never close.
     kClose,  // Record the request, then close the connection without answer.
+    kRaw,    // Record the request, send raw_answer() as it is, then close.
   };
 
   LoopbackServer();
@@ -74,6 +75,8 @@ class LoopbackServer {
   int default_status() const { return default_status_; }
   // Body of that answer ("ok" at first), sent as text/plain.
   void set_default_body(std::string body);
+  // The bytes kRaw sends: anything, a broken or cut-off answer included.
+  void set_raw_answer(std::string bytes);
 
   // Ends every connection held open by kStall so far (their clients see the
   // connection close); later stalls are held again.
@@ -107,6 +110,7 @@ class LoopbackServer {
   std::atomic<int> default_status_{200};
   std::atomic<size_t> connections_accepted_{0};
   std::string default_body_ = "ok";  // Guarded by mutex_.
+  std::string raw_answer_;           // Guarded by mutex_.
 
   mutable std::mutex mutex_;
   mutable std::condition_variable recorded_;

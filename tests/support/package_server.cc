@@ -11,7 +11,8 @@ constexpr size_t kPieceBytes = 1 << 20;
 
 }  // namespace
 
-PackageServer::PackageServer() : package_(std::make_shared<std::string>(MakePackageBytes(10485760))) {
+PackageServer::PackageServer()
+    : package_(std::make_shared<std::string>(MakePackageBytes(10485760))) {
   auto& routes = server_.routes();
   routes.Get(kSitePath, [this](const httplib::Request& request, httplib::Response& response) {
     if (request.get_param_value("a") != "downloadPackage") {
@@ -192,16 +193,17 @@ void PackageServer::ServeFault(PackageFault fault, httplib::Response& response) 
       response.set_content("<html><body>500 Internal Server Error</body></html>", "text/html");
       return;
     case PackageFault::kStall:
-      response.set_content_provider(
-          size, "application/octet-stream",
-          [this, generation](size_t, size_t, httplib::DataSink& sink) {
-            const auto deadline = std::chrono::steady_clock::now() + kLongestHold;
-            while (std::chrono::steady_clock::now() < deadline) {
-              if (!Hold(generation, std::chrono::milliseconds(100))) return false;
-              if (!sink.is_writable()) return false;
-            }
-            return false;
-          });
+      response.set_content_provider(size, "application/octet-stream",
+                                    [this, generation](size_t, size_t, httplib::DataSink& sink) {
+                                      const auto deadline =
+                                          std::chrono::steady_clock::now() + kLongestHold;
+                                      while (std::chrono::steady_clock::now() < deadline) {
+                                        if (!Hold(generation, std::chrono::milliseconds(100)))
+                                          return false;
+                                        if (!sink.is_writable()) return false;
+                                      }
+                                      return false;
+                                    });
       return;
     case PackageFault::kTrickle:
       response.set_content_provider(
@@ -217,13 +219,13 @@ void PackageServer::ServeFault(PackageFault fault, httplib::Response& response) 
           [package, size](size_t offset, size_t length, httplib::DataSink& sink) {
             const size_t half = size / 2;
             if (offset >= half) return false;  // Ends the connection mid-answer.
-            return sink.write(package->data() + offset, std::min({length, kPieceBytes, half - offset}));
+            return sink.write(package->data() + offset,
+                              std::min({length, kPieceBytes, half - offset}));
           });
       return;
     case PackageFault::kNoLength:
       response.set_chunked_content_provider(
-          "application/octet-stream",
-          [package, size](size_t offset, httplib::DataSink& sink) {
+          "application/octet-stream", [package, size](size_t offset, httplib::DataSink& sink) {
             if (offset >= size) {
               sink.done();
               return true;
