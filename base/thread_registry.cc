@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/framework_thread.h"
+#include "base/message_loop.h"
 #include "base/message_loop_proxy.h"
 
 namespace nbase {
@@ -12,8 +13,10 @@ namespace {
 
 struct Entry {
   FrameworkThread* thread;
-  // The thread's loop outlives its registration (the thread body removes
-  // what is left before the loop goes), so posting needs no further lookup.
+  // The thread's loop outlives its registration: a thread registers from its
+  // body while the loop exists, and the body removes what is left before the
+  // loop goes. So posting by identifier goes straight to the loop.
+  MessageLoop* loop;
   std::shared_ptr<MessageLoopProxy> proxy;
 };
 
@@ -27,18 +30,17 @@ Registry& GetRegistry() {
   return *registry;
 }
 
-// Posts through the registered thread's proxy under the registry's lock, which
-// keeps the entry alive without copying the shared owner on every post. A
-// registered thread's loop is alive (its body unregisters before the loop
-// goes), so the post cannot be refused and no callable is destroyed, and no
-// user code runs, under the lock.
+// Posts to the registered thread's loop under the registry's lock, which keeps
+// the entry (and so the loop) alive without a shared owner per post. No post
+// is refused and no user code runs under the lock.
 template <typename Post>
-bool PostWithProxy(ThreadId id, Post post) {
+bool PostToLoop(ThreadId id, Post post) {
   Registry& registry = GetRegistry();
   std::lock_guard<std::mutex> lock(registry.mutex);
   auto it = registry.threads.find(id);
-  if (it == registry.threads.end() || !it->second.proxy) return false;
-  return post(*it->second.proxy);
+  if (it == registry.threads.end() || !it->second.loop) return false;
+  post(*it->second.loop);
+  return true;
 }
 
 }  // namespace
@@ -50,7 +52,8 @@ bool ThreadRegistry::RegisterThread(ThreadId id) {
   {
     std::lock_guard<std::mutex> lock(registry.mutex);
     auto inserted = registry.threads.emplace(
-        id, Entry{record->framework_thread, record->framework_thread->message_loop_proxy()});
+        id, Entry{record->framework_thread, record->framework_thread->message_loop(),
+                  record->framework_thread->message_loop_proxy()});
     if (!inserted.second && inserted.first->second.thread != record->framework_thread) {
       return false;
     }
@@ -89,19 +92,17 @@ std::shared_ptr<MessageLoopProxy> ThreadRegistry::GetLoopProxy(ThreadId id) {
 }
 
 bool ThreadRegistry::PostTask(ThreadId id, StdClosure task) {
-  return PostWithProxy(
-      id, [&task](MessageLoopProxy& proxy) { return proxy.PostTask(std::move(task)); });
+  return PostToLoop(id, [&task](MessageLoop& loop) { loop.PostTask(std::move(task)); });
 }
 
 bool ThreadRegistry::PostDelayedTask(ThreadId id, StdClosure task, TimeDelta delay) {
-  return PostWithProxy(id, [&task, delay](MessageLoopProxy& proxy) {
-    return proxy.PostDelayedTask(std::move(task), delay);
-  });
+  if (delay == TimeDelta()) return PostTask(id, std::move(task));
+  return PostToLoop(
+      id, [&task, delay](MessageLoop& loop) { loop.PostDelayedTask(std::move(task), delay); });
 }
 
 bool ThreadRegistry::PostNonNestableTask(ThreadId id, StdClosure task) {
-  return PostWithProxy(
-      id, [&task](MessageLoopProxy& proxy) { return proxy.PostNonNestableTask(std::move(task)); });
+  return PostToLoop(id, [&task](MessageLoop& loop) { loop.PostNonNestableTask(std::move(task)); });
 }
 
 bool ThreadRegistry::PostRepeatedTask(ThreadId id, const WeakCallback<StdClosure>& task,
