@@ -1,8 +1,27 @@
-// Process entry of the installer. The start-up sequence grows here layer by
-// layer; the exit code is always 0.
-#include <cstdio>
+// Process entry of the installer. The command line changes nothing; the
+// exit code is always 0, whichever way the process ends.
+#include "app/main_thread.h"
+#include "app/termination_signal_watcher.h"
+#include "platform/debug_output.h"
+#include "platform/system_message_box.h"
+#include "ui/backend/sdl_backend.h"
+#include "ui/backend/sdl_system_message_box.h"
 
 int main() {
-  std::puts("VarnikPDF转换器 安装程序: the installer window arrives with the UI layers.");
+  app::TerminationSignalWatcher::Start();
+  // SDL must be up before the UI loop exists: the loop takes SDL's pump.
+  // Without a display the installer still runs its start-up on the default
+  // pump, and questions that need a box count as unanswerable.
+  if (ui::SdlBackend::Initialize()) {
+    platform::SetSystemMessageBoxFunction(&ui::SdlSystemMessageBox::Show);
+  } else {
+    platform::DebugOutput("no display: " + ui::SdlBackend::GetLastError() + "\n");
+  }
+  {
+    app::MainThread main_thread;
+    main_thread.RunAsUiThread();
+  }
+  platform::SetSystemMessageBoxFunction(nullptr);
+  ui::SdlBackend::Shutdown();
   return 0;
 }

@@ -1,0 +1,19 @@
+// The hand-over from start-up to the installer's main window: create the
+// main window object (which computes the installer's configuration), its
+// native window named "MainWindow" from the skin, give it `title`, centre
+// it, show it activated, and raise it to the front without leaving it on
+// top. `on_close` is what every close of the window calls to end the
+// process (app/exit_process.h); the window layer cannot reach app/ itself.
+//
+// The main window arrives with installer_ui; until then this creates
+// nothing and returns false, and the installer runs without a window.
+#pragma once
+
+#include <string>
+
+namespace app {
+
+// True when a window is shown. UI thread, once, at the end of start-up.
+bool CreateAndShowMainWindow(const std::u16string& title, void (*on_close)());
+
+}  // namespace app
