@@ -25,6 +25,7 @@ FrameworkThread* FrameworkThread::Current() {
 bool FrameworkThread::Start(MessageLoop::Type kind) {
   if (running() || has_os_thread()) return false;
   loop_kind_ = kind;
+  signal_started_ = true;
   if (!Create()) return false;
   started_event_.Wait();
   running_.store(true, std::memory_order_release);
@@ -34,6 +35,7 @@ bool FrameworkThread::Start(MessageLoop::Type kind) {
 void FrameworkThread::RunOnCurrentThread(MessageLoop::Type kind) {
   if (running()) return;
   loop_kind_ = kind;
+  signal_started_ = false;
   running_.store(true, std::memory_order_release);
   Run();
   running_.store(false, std::memory_order_release);
@@ -86,7 +88,7 @@ void FrameworkThread::Run() {
   }
 
   Init();
-  started_event_.Signal();
+  if (signal_started_) started_event_.Signal();
   loop->Run();
   Cleanup();
 

@@ -82,6 +82,9 @@ class FrameworkThread : public Thread, public virtual SupportWeakCallback {
   std::atomic<bool> running_{false};
   std::atomic<bool> stopping_{false};
   WaitableEvent started_event_;
+  // Whether a Start call waits for started_event_ (not so for a body run by
+  // RunOnCurrentThread, which must not leave the event signalled).
+  bool signal_started_ = false;
 
   std::mutex loop_mutex_;  // guards loop_ and proxy_ for other threads
   MessageLoop* loop_ = nullptr;

@@ -157,6 +157,13 @@ TEST(FrameworkThread, RunOnCurrentThreadRunsTheBodyWithoutANewThread) {
   EXPECT_FALSE(thread.running());
   EXPECT_EQ(FrameworkThread::CurrentRecord(), nullptr);
   EXPECT_EQ(MessageLoop::current(), nullptr);
+
+  // The same object can later run on a thread of its own; Start still waits
+  // for that thread's Init.
+  ASSERT_TRUE(thread.Start());
+  EXPECT_EQ(thread.events.size(), 3u);
+  EXPECT_NE(thread.init_tid, CurrentTid());
+  thread.Stop();
 }
 
 TEST(FrameworkThread, InitCanEndTheLoopBeforeItRuns) {
