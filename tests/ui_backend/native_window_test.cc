@@ -1,0 +1,273 @@
+#include "ui/backend/native_window.h"
+
+#include <string>
+#include <vector>
+
+#include "base/message_loop.h"
+#include "base/utf.h"
+#include "tests/ui_backend/backend_test_support.h"
+#include "ui/core/box.h"
+#include "ui/core/button.h"
+#include "ui/core/dpi_scale.h"
+#include "ui/core/global_manager.h"
+#include "ui/core/label.h"
+#include "ui/core/rich_edit.h"
+#include "ui/core/window.h"
+#include "ui/text/pango_text_measurer.h"
+
+namespace ui {
+namespace {
+
+using testing_support::Watchdog;
+
+// A 300 x 200 window: a caption label over the top 40 pixels, a button and
+// a multi-line edit field below it.
+class NativeWindowTest : public testing_support::SdlTest {
+ protected:
+  void SetUp() override {
+    SdlTest::SetUp();
+    DpiScale::Set(100, false);
+    GlobalManager::Reset();
+    GlobalManager::AddFont(u"system", 12, false, false);
+    TextMeasurer::SetInstance(&measurer_);
+    window_.SetAttribute(u"size", u"300,200");
+    window_.SetAttribute(u"caption", u"0,0,0,40");
+    auto* root = new Box;
+    root->SetAttribute(u"bkcolor", u"#FFF4F8F9");
+    title_ = Add(root, new Label, u"title", 0, 0, 300, 40);
+    title_->SetText(u"提示");
+    button_ = Add(root, new Button, u"btn_yes", 20, 60, 80, 30);
+    button_->SetText(u"重试");
+    edit_ = Add(root, new RichEdit, u"content", 20, 100, 200, 80);
+    edit_->SetAttribute(u"multiline", u"true");
+    window_.AttachRoot(root);
+    window_.AttachEvent(button_, kEventClick, [this](const EventArgs&) {
+      ++clicks_;
+      return true;
+    });
+    window_.AttachEvent(edit_, kEventTextChange, [this](const EventArgs&) {
+      ++text_changes_;
+      return true;
+    });
+    ASSERT_TRUE(native_.Create(nullptr, "test")) << native_.GetLastError();
+    native_.Show();
+  }
+  void TearDown() override {
+    native_.Destroy();
+    TextMeasurer::SetInstance(nullptr);
+    GlobalManager::Reset();
+    SdlTest::TearDown();
+  }
+
+  template <typename T>
+  T* Add(Box* root, T* control, const std::u16string& name, int x, int y, int w, int h) {
+    control->SetName(name);
+    control->SetAttribute(u"width", nbase::Utf8ToUtf16(std::to_string(w)));
+    control->SetAttribute(u"height", nbase::Utf8ToUtf16(std::to_string(h)));
+    control->SetAttribute(u"margin",
+                          nbase::Utf8ToUtf16(std::to_string(x) + "," + std::to_string(y) + ",0,0"));
+    root->Add(control);
+    return control;
+  }
+
+  // Runs the loop until every queued SDL event and task has been handled.
+  void RunUntilIdle() {
+    Watchdog watchdog;
+    loop_.PostTask([this] { loop_.QuitWhenIdle(); });
+    loop_.Run();
+  }
+
+  SDL_Event Base(uint32_t type) {
+    SDL_Event e;
+    SDL_zero(e);
+    e.type = type;
+    return e;
+  }
+  void PushMouse(uint32_t type, int x, int y, uint8_t clicks = 1) {
+    SDL_Event e = Base(type);
+    if (type == SDL_MOUSEMOTION) {
+      e.motion.windowID = native_.sdl_window_id();
+      e.motion.x = x;
+      e.motion.y = y;
+    } else {
+      e.button.windowID = native_.sdl_window_id();
+      e.button.button = SDL_BUTTON_LEFT;
+      e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+      e.button.clicks = clicks;
+      e.button.x = x;
+      e.button.y = y;
+    }
+    SDL_PushEvent(&e);
+  }
+  void Click(int x, int y) {
+    PushMouse(SDL_MOUSEMOTION, x, y);
+    PushMouse(SDL_MOUSEBUTTONDOWN, x, y);
+    PushMouse(SDL_MOUSEBUTTONUP, x, y);
+  }
+  void PushKey(SDL_Keycode key, uint16_t mod = KMOD_NONE) {
+    for (uint32_t type : {SDL_KEYDOWN, SDL_KEYUP}) {
+      SDL_Event e = Base(type);
+      e.key.windowID = native_.sdl_window_id();
+      e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+      e.key.keysym.sym = key;
+      e.key.keysym.mod = mod;
+      SDL_PushEvent(&e);
+    }
+  }
+  void PushText(const char* utf8) {
+    SDL_Event e = Base(SDL_TEXTINPUT);
+    e.text.windowID = native_.sdl_window_id();
+    SDL_strlcpy(e.text.text, utf8, sizeof(e.text.text));
+    SDL_PushEvent(&e);
+  }
+
+  nbase::MessageLoop loop_{nbase::MessageLoop::kUI};
+  PangoTextMeasurer measurer_;
+  Window window_;
+  NativeWindow native_{&window_};
+  Label* title_ = nullptr;
+  Button* button_ = nullptr;
+  RichEdit* edit_ = nullptr;
+  int clicks_ = 0;
+  int text_changes_ = 0;
+};
+
+TEST_F(NativeWindowTest, MouseEventsThroughSdlReachTheButtonUnlessTheWindowIsDisabled) {
+  Click(50, 75);
+  RunUntilIdle();
+  EXPECT_EQ(clicks_, 1);
+
+  // A click outside the button, and a press released elsewhere, click nothing.
+  Click(250, 75);
+  PushMouse(SDL_MOUSEBUTTONDOWN, 50, 75);
+  PushMouse(SDL_MOUSEMOTION, 250, 75);
+  PushMouse(SDL_MOUSEBUTTONUP, 250, 75);
+  RunUntilIdle();
+  EXPECT_EQ(clicks_, 1);
+
+  native_.SetEnabled(false);
+  Click(50, 75);
+  PushKey(SDLK_SPACE);
+  RunUntilIdle();
+  EXPECT_EQ(clicks_, 1);
+
+  native_.SetEnabled(true);
+  Click(50, 75);
+  RunUntilIdle();
+  EXPECT_EQ(clicks_, 2);
+  // The button took the focus with the click: space activates it.
+  PushKey(SDLK_SPACE);
+  RunUntilIdle();
+  EXPECT_EQ(clicks_, 3);
+}
+
+TEST_F(NativeWindowTest, EventsOfAnotherWindowDoNotReachThisOne) {
+  SDL_Event e = Base(SDL_MOUSEBUTTONDOWN);
+  e.button.windowID = native_.sdl_window_id() + 1000;
+  e.button.button = SDL_BUTTON_LEFT;
+  e.button.x = 50;
+  e.button.y = 75;
+  SDL_PushEvent(&e);
+  e.type = SDL_MOUSEBUTTONUP;
+  SDL_PushEvent(&e);
+  RunUntilIdle();
+  EXPECT_EQ(clicks_, 0);
+}
+
+TEST_F(NativeWindowTest, TypedChineseTextAndEditingKeysChangeTheEditField) {
+  Click(60, 120);  // focus the edit field
+  PushText("安装");
+  PushText("位置");
+  RunUntilIdle();
+  EXPECT_EQ(edit_->GetText(), u"安装位置");
+  EXPECT_EQ(text_changes_, 4);  // one per character typed
+
+  PushKey(SDLK_BACKSPACE);
+  PushKey(SDLK_LEFT);
+  PushKey(SDLK_RETURN);  // multi-line: a line break
+  RunUntilIdle();
+  EXPECT_EQ(edit_->GetText(), u"安装\n位");
+  EXPECT_EQ(text_changes_, 6);
+
+  // Paste through the clipboard, when the video driver offers one.
+  if (SDL_SetClipboardText("文件") == 0 && SDL_HasClipboardText()) {
+    PushKey(SDLK_END);
+    PushKey(SDLK_v, KMOD_LCTRL);
+    RunUntilIdle();
+    EXPECT_EQ(edit_->GetText(), u"安装\n位文件");
+    EXPECT_EQ(text_changes_, 7);
+  }
+
+  // Read-only and disabled fields take no typing.
+  edit_->SetReadOnly(true);
+  PushText("x");
+  RunUntilIdle();
+  edit_->SetReadOnly(false);
+  edit_->SetEnabled(false);
+  PushText("y");
+  RunUntilIdle();
+  EXPECT_EQ(edit_->GetText().find_first_of(u"xy"), std::u16string::npos);
+}
+
+TEST_F(NativeWindowTest, ImeCompositionIsKeptUntilTheTextArrives) {
+  Click(60, 120);
+  SDL_Event e = Base(SDL_TEXTEDITING);
+  e.edit.windowID = native_.sdl_window_id();
+  SDL_strlcpy(e.edit.text, "anzhuang", sizeof(e.edit.text));
+  SDL_PushEvent(&e);
+  RunUntilIdle();
+  EXPECT_EQ(native_.GetCompositionText(), u"anzhuang");
+  EXPECT_TRUE(edit_->GetText().empty());
+  PushText("安装");
+  RunUntilIdle();
+  EXPECT_TRUE(native_.GetCompositionText().empty());
+  EXPECT_EQ(edit_->GetText(), u"安装");
+}
+
+TEST_F(NativeWindowTest, CloseRequestsReachTheCloseHandlerWithTheirCode) {
+  std::vector<uint32_t> codes;
+  native_.SetCloseHandler([&](uint32_t code) { codes.push_back(code); });
+  native_.RequestClose(1);
+  EXPECT_TRUE(codes.empty());  // posted, never at once
+  SDL_Event e = Base(SDL_WINDOWEVENT);
+  e.window.windowID = native_.sdl_window_id();
+  e.window.event = SDL_WINDOWEVENT_CLOSE;
+  SDL_PushEvent(&e);
+  RunUntilIdle();
+  EXPECT_EQ(codes, (std::vector<uint32_t>{1, 0}));
+}
+
+TEST_F(NativeWindowTest, RepaintsOnlyWhenTheTreeChanged) {
+  PushMouse(SDL_MOUSEMOTION, 250, 190);
+  RunUntilIdle();
+  const uint64_t frames = native_.frames_drawn();
+  EXPECT_GE(frames, 1u);
+  loop_.PostTask([] {});
+  PushMouse(SDL_MOUSEMOTION, 251, 191);  // still over the same control
+  RunUntilIdle();
+  EXPECT_EQ(native_.frames_drawn(), frames);
+  loop_.PostTask([this] { title_->SetText(u"已经安装"); });
+  RunUntilIdle();
+  EXPECT_EQ(native_.frames_drawn(), frames + 1);
+}
+
+TEST_F(NativeWindowTest, CaptionDragsExceptOverControlsThatTakeClicks) {
+  EXPECT_TRUE(native_.IsDragPoint(Point{150, 10}));   // the title label
+  EXPECT_FALSE(native_.IsDragPoint(Point{150, 45}));  // below the caption
+  window_.SetAttribute(u"caption", u"0,0,0,200");
+  EXPECT_TRUE(native_.IsDragPoint(Point{250, 75}));
+  EXPECT_FALSE(native_.IsDragPoint(Point{50, 75}));   // the button
+  EXPECT_FALSE(native_.IsDragPoint(Point{60, 120}));  // the edit field
+}
+
+TEST_F(NativeWindowTest, ResizeKeepsThePositionAndRelaysOut) {
+  SDL_SetWindowPosition(native_.sdl_window(), 40, 30);
+  const Point before = native_.GetPosition();
+  native_.Resize(Size{360, 240});
+  EXPECT_EQ(native_.GetPosition(), before);
+  EXPECT_EQ(native_.GetClientRect(), (Rect{0, 0, 360, 240}));
+  EXPECT_EQ(window_.GetClientSize(), (Size{360, 240}));
+}
+
+}  // namespace
+}  // namespace ui
