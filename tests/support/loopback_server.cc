@@ -329,9 +329,15 @@ void LoopbackServer::ServeConnection(std::shared_ptr<Connection> connection) {
       raw += request.body;
       buffer.erase(0, length);
     }
+    // A stalled connection is listed before its request becomes visible, so
+    // that whoever sees the request can also release it.
+    const Mode mode = mode_;
+    if (mode == Mode::kStall) {
+      std::lock_guard<std::mutex> hold(mutex_);
+      stalled_fds_.push_back(fd);
+    }
     Record(std::move(request));
 
-    const Mode mode = mode_;
     if (mode == Mode::kClose) goto done;
     if (mode == Mode::kRaw) {
       std::string answer;
@@ -345,10 +351,6 @@ void LoopbackServer::ServeConnection(std::shared_ptr<Connection> connection) {
     if (mode == Mode::kStall) {
       // Hold the connection until the client gives up, ReleaseStalled() or
       // the server stops.
-      {
-        std::lock_guard<std::mutex> hold(mutex_);
-        stalled_fds_.push_back(fd);
-      }
       std::string ignored;
       while (ReadMore(fd, stop_fd_, ignored)) ignored.clear();
       {

@@ -12,7 +12,8 @@ constexpr size_t kPieceBytes = 1 << 20;
 }  // namespace
 
 PackageServer::PackageServer()
-    : package_(std::make_shared<std::string>(MakePackageBytes(10485760))) {
+    : default_package_(std::make_shared<std::string>(MakePackageBytes(10485760))),
+      package_(default_package_) {
   auto& routes = server_.routes();
   routes.Get(kSitePath, [this](const httplib::Request& request, httplib::Response& response) {
     if (request.get_param_value("a") != "downloadPackage") {
@@ -118,6 +119,7 @@ void PackageServer::Reset() {
     std::lock_guard<std::mutex> hold(mutex_);
     site_plan_ = EndpointPlan();
     cdn_plan_ = EndpointPlan();
+    package_ = default_package_;
     ++generation_;
   }
   released_.notify_all();

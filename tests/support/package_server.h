@@ -63,13 +63,14 @@ class PackageServer {
   int port() const { return server_.port(); }
   LoopbackServer& loopback() { return server_; }
 
-  // The bytes served as the package.
+  // The bytes served as the package (at first 10 MiB starting with "MZ").
   void SetPackage(std::shared_ptr<const std::string> bytes);
   void SetSitePlan(const EndpointPlan& plan);
   void SetCdnPlan(const EndpointPlan& plan);
   void set_trickle_interval(std::chrono::milliseconds interval) { trickle_ms_ = interval.count(); }
 
-  // Plans back to kNone, counters to 0, stalls released, requests cleared.
+  // Plans back to kNone, the package back to 10 MiB starting with "MZ",
+  // counters to 0, stalls released, requests and reports cleared.
   void Reset();
 
   int site_requests() const { return site_requests_; }
@@ -100,6 +101,7 @@ class PackageServer {
   std::condition_variable released_;
   uint64_t generation_ = 0;
   bool stopping_ = false;
+  std::shared_ptr<const std::string> default_package_;
   std::shared_ptr<const std::string> package_;
   EndpointPlan site_plan_;
   EndpointPlan cdn_plan_;
