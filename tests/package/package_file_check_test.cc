@@ -1,0 +1,67 @@
+#include "package/package_file_check.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <string>
+
+#include "base/utf.h"
+#include "tests/platform/test_support.h"
+#include "tests/support/package_server.h"
+
+namespace package {
+namespace {
+
+TEST(CheckPackageFileTest, SizeAndSignature) {
+  varnik_test::ScopedTempDir dir;
+  struct Case {
+    size_t size;
+    bool mz;
+    bool plausible;
+  };
+  const Case cases[] = {
+      {10485760, true, true},   // Exactly the least size.
+      {10485761, true, true},
+      {10485759, true, false},  // One byte short.
+      {10485760, false, false}, // No signature.
+      {0, true, false},
+      {2047, true, false},
+  };
+  const std::string path = dir.path() + "/package.exe";
+  for (const auto& c : cases) {
+    varnik_test::WriteFile(path, testsupport::PackageServer::MakePackageBytes(c.size, c.mz));
+    EXPECT_EQ(CheckPackageFile(nbase::Utf8ToUtf16(path)), c.plausible) << c.size << " " << c.mz;
+  }
+}
+
+TEST(CheckPackageFileTest, OnlyTheFirstTwoBytesMatter) {
+  varnik_test::ScopedTempDir dir;
+  const std::string path = dir.path() + "/package.exe";
+  std::string bytes(10485760, 'x');
+  bytes[0] = 'M';
+  bytes[1] = 'Z';
+  varnik_test::WriteFile(path, bytes);
+  EXPECT_TRUE(CheckPackageFile(nbase::Utf8ToUtf16(path)));
+  bytes[1] = 'z';  // Case matters.
+  varnik_test::WriteFile(path, bytes);
+  EXPECT_FALSE(CheckPackageFile(nbase::Utf8ToUtf16(path)));
+}
+
+TEST(CheckPackageFileTest, MissingFoldersFifosAndOddNames) {
+  varnik_test::ScopedTempDir dir;
+  EXPECT_FALSE(CheckPackageFile(nbase::Utf8ToUtf16(dir.path() + "/missing.exe")));
+  EXPECT_FALSE(CheckPackageFile(nbase::Utf8ToUtf16(dir.path())));
+  EXPECT_FALSE(CheckPackageFile(u""));
+  const std::string fifo = dir.path() + "/fifo.exe";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_FALSE(CheckPackageFile(nbase::Utf8ToUtf16(fifo)));  // Must not block.
+  // A lone surrogate cannot name a file.
+  EXPECT_FALSE(CheckPackageFile(nbase::Utf8ToUtf16(dir.path()) + u"/\xD800.exe"));
+  const std::string odd = dir.path() + "/中文 $(x) `y`.exe";
+  varnik_test::WriteFile(odd, testsupport::PackageServer::MakePackageBytes(10485760));
+  EXPECT_TRUE(CheckPackageFile(nbase::Utf8ToUtf16(odd)));
+}
+
+}  // namespace
+}  // namespace package
