@@ -184,7 +184,7 @@ TEST(ThreadRegistry, EndlessRepeatedTaskEndsWithItsOwner) {
   std::atomic<int> runs{0};
   auto token = std::make_shared<int>(0);  // alive while any repetition is queued
   ASSERT_TRUE(ThreadRegistry::PostRepeatedTask(
-      kThreadMisc, owner->ToWeakCallback(StdClosure([&runs, token] { ++runs; })),
+      kThreadMisc, owner->ToWeakCallback([&runs, token] { ++runs; }),
       TimeDelta::FromMilliseconds(200), -1));
   for (int expected = 1; expected <= 10; ++expected) {
     clock.Advance(200);
