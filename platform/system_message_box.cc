@@ -16,13 +16,17 @@ void SetSystemMessageBoxFunction(SystemMessageBoxFunction function) {
 }
 
 int32_t ShowSystemMessageBox(std::u16string_view text, std::u16string_view caption, int32_t type) {
+  int32_t answer = kAnswerNone;
   if (SystemMessageBoxFunction function = g_function.load(std::memory_order_acquire)) {
-    return function(text, caption, type);
+    answer = function(text, caption, type);
   }
-  std::u16string line = u"message box without a display: ";
-  line.append(caption).append(u" | ").append(text).append(u"\n");
-  DebugOutput(line);
-  return kAnswerNone;
+  if (answer == kAnswerNone) {
+    // Nobody saw the question; keep it for diagnosis.
+    std::u16string line = u"message box not shown: ";
+    line.append(caption).append(u" | ").append(text).append(u"\n");
+    DebugOutput(line);
+  }
+  return answer;
 }
 
 }  // namespace platform

@@ -34,8 +34,9 @@ using SystemMessageBoxFunction = int32_t (*)(std::u16string_view text,
 // Installs the box (null: none). Any thread; takes effect for the next box.
 void SetSystemMessageBoxFunction(SystemMessageBoxFunction function);
 
-// Shows the box through the installed function; without one, writes the
-// texts to the diagnostic output and returns kAnswerNone.
+// Shows the box through the installed function. When no box could be shown
+// (no function, or it answered kAnswerNone) the texts go to the diagnostic
+// output and the answer is kAnswerNone.
 int32_t ShowSystemMessageBox(std::u16string_view text, std::u16string_view caption, int32_t type);
 
 }  // namespace platform

@@ -1,0 +1,189 @@
+// The real installer executable started as a user would, headless, with its
+// reports going to a loopback server: what it reports at start-up, the
+// theme it picks, the second instance, and how it ends.
+#include <signal.h>
+
+#include <chrono>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "gtest/gtest.h"
+#include "tests/app/installer_process.h"
+#include "tests/platform/test_support.h"
+#include "tests/support/loopback_server.h"
+
+namespace {
+
+using namespace std::chrono_literals;
+using varnik_test::InstallerProcess;
+
+constexpr auto kDeadline = 20s;
+
+class StartupProcessTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    server_.routes().Post("/caller", [](const httplib::Request&, httplib::Response& response) {
+      response.set_content("ok", "text/plain");
+    });
+    ASSERT_TRUE(server_.Start());
+  }
+
+  std::unique_ptr<InstallerProcess> MakeInstaller(const char* executable,
+                                                  std::map<std::string, std::string> env = {}) {
+    env.emplace("VARNIK_SERVER_HOST", server_.host_port());
+    return std::make_unique<InstallerProcess>(executable, dir_.path(), std::move(env));
+  }
+
+  // The decoded envelopes of every report so far, in arrival order.
+  std::vector<std::string> Envelopes() const {
+    std::vector<std::string> envelopes;
+    for (const testsupport::RecordedRequest& request : server_.Requests()) {
+      std::string envelope;
+      EXPECT_EQ(request.target, "/caller?c=site&a=writelog");
+      EXPECT_TRUE(testsupport::DecodeLogBody(request.body, &envelope)) << request.body;
+      envelopes.push_back(envelope);
+    }
+    return envelopes;
+  }
+
+  static std::string DataOf(const std::string& envelope) {
+    const size_t at = envelope.find(",\"data\":");
+    return at == std::string::npos ? std::string() : envelope.substr(at + 8);
+  }
+
+  varnik_test::ScopedTempDir dir_;
+  testsupport::LoopbackServer server_;
+};
+
+struct DpiCase {
+  const char* dpi;
+  const char* theme_folder;
+  const char* scale;
+};
+
+class StartupDpiTest : public StartupProcessTest, public ::testing::WithParamInterface<DpiCase> {};
+
+TEST_P(StartupDpiTest, ReportsAppStartAndPicksTheTheme) {
+  const DpiCase& c = GetParam();
+  auto installer = MakeInstaller(VARNIK_SETUP_EXECUTABLE, {{"VARNIK_DPI", c.dpi}});
+  ASSERT_TRUE(installer->Start());
+  ASSERT_TRUE(server_.WaitForRequests(1, kDeadline));
+  ASSERT_TRUE(installer->WaitForOutput("main window", kDeadline)) << installer->Output();
+  EXPECT_NE(installer->Output().find(std::string("system dpi ") + c.dpi + ", theme folder " +
+                                     c.theme_folder + "\n"),
+            std::string::npos)
+      << installer->Output();
+  // A loaded skin: no complaint about the package, the style sheet or the strings.
+  EXPECT_EQ(installer->Output().find("not load"), std::string::npos) << installer->Output();
+  EXPECT_EQ(installer->Output().find("skin package"), std::string::npos) << installer->Output();
+
+  ASSERT_TRUE(installer->Signal(SIGTERM));
+  ASSERT_TRUE(installer->WaitForExit(kDeadline));
+  EXPECT_EQ(installer->term_signal(), 0);
+  EXPECT_EQ(installer->exit_code(), 0);
+
+  const std::vector<std::string> envelopes = Envelopes();
+  ASSERT_EQ(envelopes.size(), 1u);
+  EXPECT_EQ(envelopes[0].rfind("{\"eventId\":\"AppStart\",\"imei\":\"", 0), 0u) << envelopes[0];
+  EXPECT_NE(envelopes[0].find("\"appver\":\"1.6.1.8\",\"appName\":\"ZorvInstaller\""),
+            std::string::npos);
+  EXPECT_EQ(DataOf(envelopes[0]), std::string("{\"Dpi\":\"") + c.dpi +
+                                      "\",\"FirstStart\":\"true\",\"Scale\":\"" + c.scale +
+                                      "\"}}");
+  const std::string cookie = server_.Requests()[0].HeaderValue("Cookie");
+  EXPECT_NE(cookie.find("appname=ZorvInstaller"), std::string::npos) << cookie;
+  EXPECT_NE(cookie.find("channel=zorv_seo_link"), std::string::npos) << cookie;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Bounds, StartupDpiTest,
+    ::testing::Values(DpiCase{"96", "themes\\default", "100"},
+                      DpiCase{"100", "themes\\default", "104"},
+                      DpiCase{"101", "themes\\default-hdpi", "105"},
+                      DpiCase{"120", "themes\\default-hdpi", "125"},
+                      DpiCase{"131", "themes\\default-hdpi", "136"},
+                      DpiCase{"132", "themes\\default-xhdpi", "138"},
+                      DpiCase{"144", "themes\\default-xhdpi", "150"}),
+    [](const ::testing::TestParamInfo<DpiCase>& info) {
+      return std::string("Dpi") + info.param.dpi;
+    });
+
+TEST_F(StartupProcessTest, EveryTerminationSignalEndsWithZero) {
+  for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+    SCOPED_TRACE(signal_number);
+    server_.ClearRequests();
+    auto installer = MakeInstaller(VARNIK_SETUP_EXECUTABLE);
+    ASSERT_TRUE(installer->Start());
+    ASSERT_TRUE(server_.WaitForRequests(1, kDeadline));
+    ASSERT_TRUE(installer->Signal(signal_number));
+    ASSERT_TRUE(installer->WaitForExit(kDeadline));
+    EXPECT_EQ(installer->term_signal(), 0);
+    EXPECT_EQ(installer->exit_code(), 0);
+  }
+}
+
+TEST_F(StartupProcessTest, SecondInstanceWithoutAnAnswerEndsQuietly) {
+  auto first = MakeInstaller(VARNIK_SETUP_EXECUTABLE);
+  ASSERT_TRUE(first->Start());
+  ASSERT_TRUE(server_.WaitForRequests(1, kDeadline));
+
+  // No display: the question cannot be shown, which ends like "取消".
+  auto second = MakeInstaller(VARNIK_SETUP_EXECUTABLE);
+  ASSERT_TRUE(second->Start());
+  ASSERT_TRUE(second->WaitForExit(kDeadline));
+  EXPECT_EQ(second->exit_code(), 0);
+  const std::string output = second->Output();
+  EXPECT_NE(output.find("VarnikPDF转换器安装提示 | VarnikPDF转换器 安装程序已经在运行"),
+            std::string::npos)
+      << output;
+  EXPECT_NE(output.find("second instance: answer 0"), std::string::npos) << output;
+  EXPECT_EQ(output.find("theme folder"), std::string::npos) << output;
+  EXPECT_EQ(output.find("main window"), std::string::npos) << output;
+
+  ASSERT_TRUE(first->Signal(SIGTERM));
+  ASSERT_TRUE(first->WaitForExit(kDeadline));
+  EXPECT_EQ(first->exit_code(), 0);
+  // Only the first one reported; the second had no report thread at all.
+  EXPECT_EQ(Envelopes().size(), 1u);
+
+  // With the first gone, a new start runs normally.
+  auto third = MakeInstaller(VARNIK_SETUP_EXECUTABLE);
+  ASSERT_TRUE(third->Start());
+  ASSERT_TRUE(server_.WaitForRequests(2, kDeadline));
+  ASSERT_TRUE(third->Signal(SIGTERM));
+  ASSERT_TRUE(third->WaitForExit(kDeadline));
+  EXPECT_EQ(third->exit_code(), 0);
+}
+
+TEST_F(StartupProcessTest, ExitWaitsForQueuedReports) {
+  auto probe = MakeInstaller(VARNIK_EXIT_PROBE);
+  probe->AddArgument("5");
+  ASSERT_TRUE(probe->Start());
+  ASSERT_TRUE(probe->WaitForExit(kDeadline));
+  EXPECT_EQ(probe->exit_code(), 0);
+  // Every report was posted before the exit began; all of them arrived, in order.
+  const std::vector<std::string> envelopes = Envelopes();
+  ASSERT_EQ(envelopes.size(), 5u);
+  for (size_t i = 0; i < envelopes.size(); ++i) {
+    EXPECT_EQ(DataOf(envelopes[i]), "{\"index\":\"" + std::to_string(i) + "\"}}");
+  }
+}
+
+TEST_F(StartupProcessTest, ExitWaitIsBoundedWhenTheServerHangs) {
+  server_.set_mode(testsupport::LoopbackServer::Mode::kStall);
+  auto probe = MakeInstaller(VARNIK_EXIT_PROBE);
+  probe->AddArgument("3");
+  const auto started = std::chrono::steady_clock::now();
+  ASSERT_TRUE(probe->Start());
+  // The report client would wait 15 s per attempt; the exit gives up at 2 s.
+  ASSERT_TRUE(probe->WaitForExit(kDeadline));
+  const auto took = std::chrono::steady_clock::now() - started;
+  EXPECT_EQ(probe->exit_code(), 0);
+  EXPECT_GE(took, 2s);
+  EXPECT_LT(took, 10s);
+  EXPECT_EQ(server_.RequestCount(), 1u);  // the first one hangs; the rest never left
+  server_.ReleaseStalled();
+}
+
+}  // namespace
