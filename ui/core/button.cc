@@ -4,6 +4,8 @@
 
 namespace ui {
 
+Button::Button() { SetAttribute(u"align", u"center"); }
+
 bool Button::Activate() {
   if (!Control::Activate()) return false;
   if (GetWindow()) SendEvent(kEventClick);

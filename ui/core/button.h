@@ -10,7 +10,8 @@ namespace ui {
 
 class Button : public Label {
  public:
-  Button() = default;
+  // Text is centred both ways by default, as buttons show it.
+  Button();
   std::u16string GetType() const override { return u"Button"; }
 
   // Sends kEventClick when the button can be activated and belongs to a
