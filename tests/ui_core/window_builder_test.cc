@@ -145,6 +145,34 @@ TEST_F(WindowBuilderTest, IncludeWithCountAddsEveryCopy) {
   for (size_t i = 0; i < 4; ++i) EXPECT_EQ(box->GetAt(i)->GetType(), u"Label");
 }
 
+TEST_F(WindowBuilderTest, HostileIncludesAndNumbersStayBounded) {
+  // A file that includes itself twice stops at the include depth.
+  WriteFile("self.xml", "<VBox><Label/><Include source=\"self.xml\" count=\"2\"/></VBox>");
+  WriteFile("one.xml", "<Control/>");
+  std::unique_ptr<Control> root(
+      Build(u"<VBox><Include source=\"self.xml\"/><Include source=\"one.xml\" "
+            u"count=\"2000000000\"/><Include source=\"one.xml\" count=\"-4\"/></VBox>"));
+  ASSERT_NE(root, nullptr);
+  Box* box = static_cast<Box*>(root.get());
+  ASSERT_EQ(box->GetCount(), 1u + WindowBuilder::kMaxIncludeCount);
+  int depth = 0;  // nested copies of self.xml, the innermost without includes
+  for (Box* level = static_cast<Box*>(box->GetAt(0)); level;
+       level = level->GetCount() > 1 ? static_cast<Box*>(level->GetAt(1)) : nullptr) {
+    ++depth;
+  }
+  EXPECT_EQ(depth, WindowBuilder::kMaxIncludeDepth);
+
+  // Giant numbers are bounded, so the layout arithmetic cannot overflow.
+  std::unique_ptr<Control> wide(
+      Build(u"<HBox><Control width=\"99999999999\" margin=\"99999999999,0,99999999999,0\"/>"
+            u"<Control width=\"99999999999\"/><Control/></HBox>"));
+  ASSERT_NE(wide, nullptr);
+  EXPECT_EQ(static_cast<Box*>(wide.get())->GetAt(0)->GetFixedWidth(), 1000000);
+  wide->SetPos(Rect{0, 0, 100, 10});
+  EXPECT_EQ(static_cast<Box*>(wide.get())->GetAt(2)->GetPos().Width(), 0);
+  EXPECT_EQ(static_cast<Box*>(wide.get())->GetAt(1)->GetPos().left, 3000000);
+}
+
 TEST_F(WindowBuilderTest, UnknownElementIsSkippedWithItsChildren) {
   std::unique_ptr<Control> root(
       Build(u"<VBox><Mystery><Label name=\"hidden_inside\"/></Mystery>"

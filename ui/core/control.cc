@@ -12,6 +12,10 @@ namespace ui {
 
 namespace {
 
+// Skin numbers are bounded so that sums of sizes, margins and paddings in
+// the layouts stay far from 32-bit overflow whatever a skin writes.
+constexpr int64_t kMaxSkinNumber = 1000000;
+
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 // Reads one optionally signed decimal number at `*pos`; returns false when
@@ -26,10 +30,10 @@ bool ReadInt(const std::u16string& text, size_t* pos, int32_t* out) {
   if (i >= text.size() || !IsDigit(text[i])) return false;
   int64_t value = 0;
   while (i < text.size() && IsDigit(text[i])) {
-    if (value < INT32_MAX) value = value * 10 + (text[i] - u'0');
+    if (value <= kMaxSkinNumber) value = value * 10 + (text[i] - u'0');
     ++i;
   }
-  value = std::min<int64_t>(value, INT32_MAX);
+  value = std::min<int64_t>(value, kMaxSkinNumber);
   *out = static_cast<int32_t>(negative ? -value : value);
   *pos = i;
   return true;

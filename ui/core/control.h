@@ -44,6 +44,7 @@ Rect ParseRect(const std::u16string& value);
 // Parses the "a,b" form.
 Point ParsePair(const std::u16string& value);
 // Parses a leading decimal integer (optional sign); 0 when there is none.
+// Every number is bounded to +-1,000,000.
 int32_t ParseInt(const std::u16string& value);
 
 class Control {

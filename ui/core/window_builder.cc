@@ -1,5 +1,6 @@
 #include "ui/core/window_builder.h"
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -147,10 +148,13 @@ Control* WindowBuilder::BuildLevel(MarkupNode node, Control* parent, Window* win
       std::u16string count_text;
       int count = 1;
       if (node.GetAttributeValue(u"count", &count_text)) count = ParseInt(count_text);
+      count = std::min(count, kMaxIncludeCount);
       Box* box = parent && parent->IsBox() ? static_cast<Box*>(parent) : nullptr;
       if (parent && !box) return nullptr;  // nothing can be added to a non-box
+      if (include_depth_ >= kMaxIncludeDepth) continue;
       for (int i = 0; i < count; ++i) {
         WindowBuilder include;
+        include.include_depth_ = include_depth_ + 1;
         Control* made = include.Create(source, callback, window, box);
         if (!first) first = made;
       }

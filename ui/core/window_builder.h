@@ -12,6 +12,9 @@
 // element is skipped with everything inside it. A control whose parent is
 // not a box ends the building of that level. Element kinds the installer's
 // skins never use are built as their nearest real kind (docs/ui_limits.md).
+// Hostile layouts stay bounded: includes nest at most kMaxIncludeDepth deep
+// (a file that includes itself stops there) and one "Include" makes at
+// most kMaxIncludeCount copies.
 #pragma once
 
 #include <string>
@@ -27,6 +30,9 @@ class Window;
 
 class WindowBuilder {
  public:
+  static constexpr int kMaxIncludeDepth = 8;
+  static constexpr int kMaxIncludeCount = 1000;
+
   WindowBuilder() = default;
   WindowBuilder(const WindowBuilder&) = delete;
   WindowBuilder& operator=(const WindowBuilder&) = delete;
@@ -58,6 +64,7 @@ class WindowBuilder {
   void BindDeclarativeEvent(const MarkupNode& node, Control* parent, bool bubbled);
 
   Markup markup_;
+  int include_depth_ = 0;
   std::u16string error_;
 };
 
