@@ -20,11 +20,11 @@ inline constexpr char16_t kCdnPackagePath[] = u"/dudidiruvovo/ZorvZuvAdorizodeZa
 inline constexpr char16_t kDownloadFailurePrefix[] = u"Download Faild :";
 
 struct DownloadOutcome {
-  int32_t result = 1;          // 0 success, 1 failure.
-  int32_t download_hr = 0;     // Code of the last transfer.
+  int32_t result = 1;             // 0 success, 1 failure.
+  int32_t download_hr = 0;        // Code of the last transfer.
   std::u16string download_error;  // Diagnostic of the last failed attempt; empty on success.
-  int32_t retry_time = 0;      // Failed attempts before the success; 6 when all failed.
-  int64_t file_size = -1;      // Size of the package file after the last attempt, -1 if absent.
+  int32_t retry_time = 0;         // Failed attempts before the success; 6 when all failed.
+  int64_t file_size = -1;         // Size of the package file after the last attempt, -1 if absent.
   int64_t cost_seconds = 0;
 };
 

@@ -27,7 +27,8 @@ std::optional<ProgressView> ProgressTracker::Update(InstallStage stage, int32_t 
     progress_ = value;  // Explicit values are taken as they are.
   } else {
     if (stage == InstallStage::kDownloading) {
-      if (!slow_hint_shown_ && static_cast<uint32_t>(now_ms - download_start_ms_) > kSlowHintAfterMs) {
+      if (!slow_hint_shown_ &&
+          static_cast<uint32_t>(now_ms - download_start_ms_) > kSlowHintAfterMs) {
         view.show_slow_hint = true;
         slow_hint_shown_ = true;
       }

@@ -23,8 +23,8 @@ inline constexpr int32_t kProgressDownloadDone = 900;
 inline constexpr uint32_t kSlowHintAfterMs = 10000;
 
 struct ProgressView {
-  int32_t bar_value = 0;      // The bar's value, 0..100.
-  std::u16string label;       // The text under the bar.
+  int32_t bar_value = 0;        // The bar's value, 0..100.
+  std::u16string label;         // The text under the bar.
   bool show_slow_hint = false;  // Make the slow-download hint visible now.
 };
 

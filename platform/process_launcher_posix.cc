@@ -1,5 +1,3 @@
-#include "platform/process_launcher.h"
-
 #include <errno.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -14,6 +12,7 @@
 
 #include "base/utf.h"
 #include "platform/command_line.h"
+#include "platform/process_launcher.h"
 
 extern char** environ;
 

@@ -11,9 +11,10 @@
 // characters. Names compare exactly (case-sensitive, byte for byte).
 #pragma once
 
+#include <sys/types.h>
+
 #include <cstdint>
 #include <string>
-#include <sys/types.h>
 #include <vector>
 
 namespace platform {

@@ -1,5 +1,3 @@
-#include "platform/process_list.h"
-
 #include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -11,6 +9,7 @@
 #include <string_view>
 
 #include "base/utf.h"
+#include "platform/process_list.h"
 
 namespace platform {
 namespace {
@@ -66,8 +65,8 @@ bool IsScriptFile(const std::string& proc_folder, const std::string& path) {
   char head[4] = {};
   ssize_t got = read(fd, head, sizeof(head));
   close(fd);
-  return got >= 2 && !(got == 4 && head[0] == 0x7f && head[1] == 'E' && head[2] == 'L' &&
-                       head[3] == 'F');
+  return got >= 2 &&
+         !(got == 4 && head[0] == 0x7f && head[1] == 'E' && head[2] == 'L' && head[3] == 'F');
 }
 
 bool MatchesName(const std::string& proc_folder, const std::string& name) {

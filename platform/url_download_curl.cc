@@ -1,5 +1,3 @@
-#include "platform/url_download.h"
-
 #include <curl/curl.h>
 #include <errno.h>
 #include <fcntl.h>
@@ -10,6 +8,7 @@
 
 #include "base/utf.h"
 #include "platform/path_util.h"
+#include "platform/url_download.h"
 
 namespace platform {
 namespace {

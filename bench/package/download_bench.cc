@@ -56,11 +56,10 @@ int main() {
   const std::string curl_file = folder + "/curl.exe";
 
   testsupport::PackageServer server;
-  server.SetPackage(std::make_shared<std::string>(
-      testsupport::PackageServer::MakePackageBytes(kPackageBytes)));
+  server.SetPackage(
+      std::make_shared<std::string>(testsupport::PackageServer::MakePackageBytes(kPackageBytes)));
   if (!server.Start()) return 1;
-  const std::string url =
-      "http://" + server.host_port() + testsupport::PackageServer::kCdnPath;
+  const std::string url = "http://" + server.host_port() + testsupport::PackageServer::kCdnPath;
 
   double best_ours = 0;
   double best_curl = 0;

@@ -36,7 +36,8 @@ TEST(SplitCommandLineTest, WindowsRules) {
       // Two quotes inside a quoted part give one literal quote.
       {u"\"a\"\"b\" c", {u"a\"b", u"c"}},
       // Shell characters mean nothing.
-      {u"x ; $(rm -rf /) `id` | > <", {u"x", u";", u"$(rm", u"-rf", u"/)", u"`id`", u"|", u">", u"<"}},
+      {u"x ; $(rm -rf /) `id` | > <",
+       {u"x", u";", u"$(rm", u"-rf", u"/)", u"`id`", u"|", u">", u"<"}},
       {u"prog /S /D=/home/a b", {u"prog", u"/S", u"/D=/home/a", u"b"}},
       {u"名前 \"中 文\"", {u"名前", u"中 文"}},
   };

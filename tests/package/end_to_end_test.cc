@@ -94,8 +94,9 @@ TEST_F(EndToEndTest, InstallsWhileTheProductRunsAndStartsIt) {
   EXPECT_EQ(platform::ReadRegString(platform::kAppInfoKey, platform::kInstallerChannelValue),
             u"zorv_seo_link");
   WaitForEvents("InstallResultReport", 1);
-  EXPECT_EQ(packagetest::EventIds(),
-            (std::vector<std::string>{"DownloadTimeCost", "InstallTimeCost", "InstallResultReport"}));
+  EXPECT_EQ(
+      packagetest::EventIds(),
+      (std::vector<std::string>{"DownloadTimeCost", "InstallTimeCost", "InstallResultReport"}));
   const std::string file_size =
       std::to_string(std::filesystem::file_size(packagetest::DemoPackagePath()));
   EXPECT_NE(DataOf(WaitForEvents("DownloadTimeCost", 1)[0])
@@ -105,9 +106,9 @@ TEST_F(EndToEndTest, InstallsWhileTheProductRunsAndStartsIt) {
   // "立即体验": the product starts detached with "--install".
   const std::string app = nbase::Utf16ToUtf8(install_dir_) + "/vidIvurodezirarod.exe";
   ASSERT_EQ(LaunchApp(install_dir_), 0);
-  ASSERT_TRUE(varnik_test::WaitFor(
-      [] { return std::filesystem::exists(packagetest::ProductAppRecord()); },
-      packagetest::kWatchdog.count()));
+  ASSERT_TRUE(
+      varnik_test::WaitFor([] { return std::filesystem::exists(packagetest::ProductAppRecord()); },
+                           packagetest::kWatchdog.count()));
   EXPECT_EQ(varnik_test::ReadFile(packagetest::ProductAppRecord()), "--install\n");
   ASSERT_TRUE(varnik_test::WaitFor([] { return CountRunningProductApps() == 1; },
                                    packagetest::kWatchdog.count()));
@@ -161,7 +162,8 @@ TEST_F(EndToEndTest, InstallFailureEndsOnTheInstallReason) {
   ReportInstallFailed(InstallFailureText(outcome.install_code));
   auto results = WaitForEvents("InstallResultReport", 1);
   ASSERT_EQ(results.size(), 1u);
-  EXPECT_EQ(DataOf(results[0]), "{\"errorMsg\":\"Install Faild errorCode:2\",\"result\":\"faild\"}");
+  EXPECT_EQ(DataOf(results[0]),
+            "{\"errorMsg\":\"Install Faild errorCode:2\",\"result\":\"faild\"}");
   EXPECT_EQ(platform::ReadRegString(platform::kAppInfoKey, platform::kInstallerPathValue), u"");
 }
 

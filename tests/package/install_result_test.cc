@@ -1,7 +1,7 @@
 #include "package/install_result.h"
 
-#include <gtest/gtest.h>
 #include <errno.h>
+#include <gtest/gtest.h>
 
 #include "package/app_running_check.h"
 #include "package/package_downloader.h"
@@ -51,7 +51,8 @@ TEST(InstallResultTest, SuccessWritesBothRecordsThenReports) {
 
 TEST(InstallResultTest, FailureReportCarriesTheFailureText) {
   packagetest::ResetWorld();
-  ReportInstallFailed(PackageDownloader::FailureText(u"URLDownloadToFile hr = 800c0005 size -1 windows pop time = 0"));
+  ReportInstallFailed(PackageDownloader::FailureText(
+      u"URLDownloadToFile hr = 800c0005 size -1 windows pop time = 0"));
   auto reports = WaitForEvents("InstallResultReport", 1);
   ASSERT_EQ(reports.size(), 1u);
   EXPECT_EQ(DataOf(reports[0]),

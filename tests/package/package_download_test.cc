@@ -1,5 +1,3 @@
-#include "package/package_downloader.h"
-
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -9,6 +7,7 @@
 
 #include "base/utf.h"
 #include "package/download_progress.h"
+#include "package/package_downloader.h"
 #include "tests/package/package_test_env.h"
 #include "tests/platform/test_support.h"
 
@@ -177,8 +176,9 @@ TEST_F(PackageDownloadTest, AddressesAndDiagnostics) {
     EXPECT_EQ(downloader.AddressForAttempt(attempt),
               attempt % 2 == 0 ? u"http://site/p" : PackageDownloader::CdnPackageUrl());
   }
-  EXPECT_EQ(PackageDownloader::FormatDownloadError(static_cast<int32_t>(0x800C0007u), 5000000000LL, 3),
-            u"URLDownloadToFile hr = 800c0007 size 705032704 windows pop time = 3");
+  EXPECT_EQ(
+      PackageDownloader::FormatDownloadError(static_cast<int32_t>(0x800C0007u), 5000000000LL, 3),
+      u"URLDownloadToFile hr = 800c0007 size 705032704 windows pop time = 3");
 }
 
 }  // namespace

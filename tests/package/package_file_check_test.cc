@@ -21,12 +21,10 @@ TEST(CheckPackageFileTest, SizeAndSignature) {
     bool plausible;
   };
   const Case cases[] = {
-      {10485760, true, true},   // Exactly the least size.
-      {10485761, true, true},
-      {10485759, true, false},  // One byte short.
-      {10485760, false, false}, // No signature.
-      {0, true, false},
-      {2047, true, false},
+      {10485760, true, true},                             // Exactly the least size.
+      {10485761, true, true},   {10485759, true, false},  // One byte short.
+      {10485760, false, false},                           // No signature.
+      {0, true, false},         {2047, true, false},
   };
   const std::string path = dir.path() + "/package.exe";
   for (const auto& c : cases) {

@@ -1,7 +1,5 @@
-#include "package/package_installer.h"
-
-#include <gtest/gtest.h>
 #include <errno.h>
+#include <gtest/gtest.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -10,6 +8,7 @@
 #include <string>
 
 #include "base/utf.h"
+#include "package/package_installer.h"
 #include "platform/command_line.h"
 #include "tests/package/package_test_env.h"
 #include "tests/platform/test_support.h"
@@ -32,7 +31,9 @@ class PackageInstallTest : public ::testing::Test {
     std::filesystem::copy_file(packagetest::DemoPackagePath(), package_);
     record_ = dir_.path() + "/runs.txt";
   }
-  std::string Runs() { return access(record_.c_str(), F_OK) == 0 ? varnik_test::ReadFile(record_) : ""; }
+  std::string Runs() {
+    return access(record_.c_str(), F_OK) == 0 ? varnik_test::ReadFile(record_) : "";
+  }
 
   varnik_test::ScopedTempDir dir_;
   std::string download_dir_;
@@ -98,8 +99,8 @@ TEST_F(PackageInstallTest, ExitCodeFiveThreeTimes) {
   EXPECT_EQ(Runs(), folder + "\n" + folder + "\n" + folder + "\n");
   auto reports = WaitForEvents("InstallTimeCost", 1);
   ASSERT_EQ(reports.size(), 1u);
-  EXPECT_EQ(DataOf(reports[0]),
-            "{\"cost\":\"" + std::to_string(outcome.cost_seconds) + "\",\"ret\":\"5\",\"retryTime\":\"3\"}");
+  EXPECT_EQ(DataOf(reports[0]), "{\"cost\":\"" + std::to_string(outcome.cost_seconds) +
+                                    "\",\"ret\":\"5\",\"retryTime\":\"3\"}");
 }
 
 TEST_F(PackageInstallTest, AMissingPackageFileIsTheStartErrorRetried) {

@@ -20,8 +20,8 @@ testsupport::PackageServer& Server();
 
 // The root of the private folders, and its parts.
 const std::string& Root();
-std::string DataHome();        // $XDG_DATA_HOME: the per-user (64-bit) view.
-std::string SystemDataDir();   // The only folder of $XDG_DATA_DIRS: the default view.
+std::string DataHome();          // $XDG_DATA_HOME: the per-user (64-bit) view.
+std::string SystemDataDir();     // The only folder of $XDG_DATA_DIRS: the default view.
 std::string ProductAppRecord();  // $VARNIK_PRODUCT_APP_RECORD.
 
 // The demo package and the demo product application built by the tools.

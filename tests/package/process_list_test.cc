@@ -81,8 +81,8 @@ TEST(ProcessListTest, FindsByTheFullExecutableNameAndEndsEveryInstance) {
   pid_t different = children.Start({other_case});
   pid_t prefix = children.Start({longer});
   ASSERT_TRUE(WaitForCount(name, 2));
-  EXPECT_EQ(ListProcessesByName(name), (std::vector<pid_t>{std::min(first, second),
-                                                           std::max(first, second)}));
+  EXPECT_EQ(ListProcessesByName(name),
+            (std::vector<pid_t>{std::min(first, second), std::max(first, second)}));
 
   EXPECT_EQ(FindProcesses(name, true), 2);
   EXPECT_EQ(children.Reap(first), SIGKILL);

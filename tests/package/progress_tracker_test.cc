@@ -8,9 +8,9 @@ namespace package {
 namespace {
 
 TEST(ProgressTrackerTest, IgnoredStagesChangeNothing) {
-  for (InstallStage stage : {InstallStage::kWelcome, InstallStage::kInstalled,
-                             InstallStage::kDownloadFailed, InstallStage::kWaitingForApp,
-                             InstallStage::kInstallFailed}) {
+  for (InstallStage stage :
+       {InstallStage::kWelcome, InstallStage::kInstalled, InstallStage::kDownloadFailed,
+        InstallStage::kWaitingForApp, InstallStage::kInstallFailed}) {
     ProgressTracker tracker;
     EXPECT_FALSE(tracker.Update(stage, 500, 0, 0).has_value());
     EXPECT_FALSE(tracker.Update(stage, 0, 0, 0).has_value());
@@ -98,8 +98,8 @@ TEST(DownloadProgressTest, ShareOfTheTransfer) {
     int32_t share;
   };
   const Case cases[] = {
-      {0, 0, 1}, {12345, 0, 1}, {0, 100, 0}, {1, 900, 1}, {1, 901, 0},
-      {50, 100, 450}, {100, 100, 900}, {5000000000ull, 10000000000ull, 450},
+      {0, 0, 1},   {12345, 0, 1},  {0, 100, 0},     {1, 900, 1},
+      {1, 901, 0}, {50, 100, 450}, {100, 100, 900}, {5000000000ull, 10000000000ull, 450},
   };
   for (const auto& c : cases) {
     RecordDownloadProgress(c.done, c.total);

@@ -166,8 +166,8 @@ TEST_F(UrlDownloadTest, RefusesOtherSchemesAndUnreachableServers) {
 }
 
 TEST_F(UrlDownloadTest, HttpsToAPlainServerIsASecurityProblemNotASilentSuccess) {
-  std::u16string url = nbase::Utf8ToUtf16("https://" + Server().host_port() +
-                                          testsupport::PackageServer::kCdnPath);
+  std::u16string url =
+      nbase::Utf8ToUtf16("https://" + Server().host_port() + testsupport::PackageServer::kCdnPath);
   int32_t code = DownloadUrlToFile(url, File(), Quick());
   EXPECT_NE(code, 0);
   EXPECT_FALSE(FileExists());
@@ -196,11 +196,11 @@ TEST_F(UrlDownloadTest, AFolderInTheWayIsAWriteErrorWithItsSystemText) {
 }
 
 TEST(DownloadErrorTextTest, EveryCodeHasATextOnOneLineAndOthersHaveNone) {
-  for (int32_t code : {kDownloadInvalidAddress, kDownloadCannotConnect, kDownloadNotFound,
-                       kDownloadDataNotAvailable, kDownloadFailure, kDownloadTimeout,
-                       kDownloadUnknownProtocol, kDownloadSecurityProblem, kDownloadRedirectFailed,
-                       kDownloadAccessDenied, kDownloadServerError, kDownloadWriteError,
-                       kDownloadAborted}) {
+  for (int32_t code :
+       {kDownloadInvalidAddress, kDownloadCannotConnect, kDownloadNotFound,
+        kDownloadDataNotAvailable, kDownloadFailure, kDownloadTimeout, kDownloadUnknownProtocol,
+        kDownloadSecurityProblem, kDownloadRedirectFailed, kDownloadAccessDenied,
+        kDownloadServerError, kDownloadWriteError, kDownloadAborted}) {
     std::u16string text = DownloadErrorText(code);
     EXPECT_FALSE(text.empty()) << code;
     EXPECT_EQ(text.find(u'\n'), std::u16string::npos);
