@@ -144,6 +144,27 @@ TEST_F(WindowInputTest, FocusFollowsPressesAndLeavesHiddenControls) {
   EXPECT_EQ(window_.GetFocus(), nullptr);
 }
 
+TEST_F(WindowInputTest, WindowFocusLossAndReturn) {
+  std::vector<int32_t> seen;
+  a_->AttachEvent(kEventAll, [&](const EventArgs& args) {
+    if (args.type == kEventSetFocus || args.type == kEventKillFocus) seen.push_back(args.type);
+    return true;
+  });
+  window_.SetFocus(a_);
+  window_.OnWindowFocus(false);
+  EXPECT_EQ(window_.GetFocus(), nullptr);
+  window_.OnKeyDown(kKeySpace);  // no focused control: nothing clicks
+  EXPECT_TRUE(log_.empty());
+  window_.OnWindowFocus(true);
+  EXPECT_EQ(window_.GetFocus(), a_);
+  EXPECT_EQ(seen, (std::vector<int32_t>{kEventSetFocus, kEventKillFocus, kEventSetFocus}));
+  // A control that went away meanwhile does not come back.
+  window_.OnWindowFocus(false);
+  a_->SetEnabled(false);
+  window_.OnWindowFocus(true);
+  EXPECT_EQ(window_.GetFocus(), nullptr);
+}
+
 TEST_F(WindowInputTest, RootBubbledHandlerSeesEveryClick) {
   std::vector<std::u16string> seen;
   ASSERT_TRUE(window_.AttachBubbledEvent(root_, kEventClick, [&](const EventArgs& args) {

@@ -25,7 +25,7 @@ Window::Window() = default;
 Window::~Window() {
   // Handlers bound to this window die with it before the tree goes.
   DropWeakFlag();
-  focus_ = hot_ = capture_ = nullptr;
+  focus_ = hot_ = capture_ = focus_before_blur_ = nullptr;
   root_.reset();
 }
 
@@ -88,7 +88,7 @@ const AttributeList* Window::GetClassAttributes(const std::u16string& name) cons
 }
 
 void Window::AttachRoot(Control* root) {
-  focus_ = hot_ = capture_ = nullptr;
+  focus_ = hot_ = capture_ = focus_before_blur_ = nullptr;
   root_.reset(root);
   if (root_) root_->SetWindow(this, nullptr);
   NeedUpdate();
@@ -175,6 +175,7 @@ bool Window::IsInside(const Control* ancestor, const Control* control) {
 
 void Window::ForgetControl(Control* control) {
   if (IsInside(control, focus_)) focus_ = nullptr;
+  if (IsInside(control, focus_before_blur_)) focus_before_blur_ = nullptr;
   if (IsInside(control, hot_)) hot_ = nullptr;
   if (IsInside(control, capture_)) capture_ = nullptr;
 }
@@ -292,6 +293,18 @@ void Window::OnChar(char16_t ch) {
   args.mouse_point = last_mouse_;
   args.key = ch;
   focus_->Event(args);
+}
+
+void Window::OnWindowFocus(bool focused) {
+  if (!focused) {
+    Control* had = focus_;
+    SetFocus(nullptr);
+    focus_before_blur_ = had;
+    return;
+  }
+  Control* restore = focus_before_blur_;
+  focus_before_blur_ = nullptr;
+  if (restore && !focus_) SetFocus(restore);
 }
 
 void Window::SetFocus(Control* control) {

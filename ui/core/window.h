@@ -128,6 +128,10 @@ class Window : public virtual nbase::SupportWeakCallback {
   // handled (the message box answers "No").
   virtual bool OnEscape() { return false; }
 
+  // The native window lost or regained the keyboard focus: the focused
+  // control is told it lost the focus, and gets it back (when it still can
+  // take it) when the window is focused again.
+  void OnWindowFocus(bool focused);
   // Moves the focus; a control that cannot take focus leaves it unchanged.
   // nullptr removes the focus.
   void SetFocus(Control* control);
@@ -168,6 +172,7 @@ class Window : public virtual nbase::SupportWeakCallback {
   Control* focus_ = nullptr;
   Control* hot_ = nullptr;
   Control* capture_ = nullptr;
+  Control* focus_before_blur_ = nullptr;
   Point last_mouse_;
 };
 
