@@ -2,8 +2,10 @@
 // reports going to a loopback server: what it reports at start-up, the
 // theme it picks, the second instance, and how it ends.
 #include <signal.h>
+#include <sys/stat.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <map>
 #include <string>
 #include <vector>
@@ -128,8 +130,10 @@ TEST_F(StartupProcessTest, SecondInstanceWithoutAnAnswerEndsQuietly) {
   ASSERT_TRUE(first->Start());
   ASSERT_TRUE(server_.WaitForRequests(1, kDeadline));
 
-  // No display: the question cannot be shown, which ends like "取消".
-  auto second = MakeInstaller(VARNIK_SETUP_EXECUTABLE);
+  // No display and no zenity: the question cannot be shown, which ends like "取消".
+  const std::string empty_bin = dir_.path() + "/empty-bin";
+  mkdir(empty_bin.c_str(), 0700);
+  auto second = MakeInstaller(VARNIK_SETUP_EXECUTABLE, {{"PATH", empty_bin}});
   ASSERT_TRUE(second->Start());
   ASSERT_TRUE(second->WaitForExit(kDeadline));
   EXPECT_EQ(second->exit_code(), 0);
@@ -154,6 +158,116 @@ TEST_F(StartupProcessTest, SecondInstanceWithoutAnAnswerEndsQuietly) {
   ASSERT_TRUE(third->Signal(SIGTERM));
   ASSERT_TRUE(third->WaitForExit(kDeadline));
   EXPECT_EQ(third->exit_code(), 0);
+}
+
+// A stand-in for the desktop's zenity, first on PATH: the system message box
+// runs it as a real process. Each call appends its arguments to a log (one
+// per line, then "--"), waits for the file "go<n>" when the test asks it to,
+// and answers with line n of the answers file (n counts the calls).
+class FakeZenity {
+ public:
+  FakeZenity(const std::string& folder, const std::string& answers, bool wait_for_go)
+      : folder_(folder) {
+    mkdir(folder_.c_str(), 0700);
+    varnik_test::WriteFile(folder_ + "/answers", answers);
+    std::string script =
+        "#!/bin/sh\n"
+        "log='" + folder_ + "/zenity.log'\n"
+        "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$log\"; done\n"
+        "echo -- >> \"$log\"\n"
+        "n=$(grep -c '^--$' \"$log\")\n";
+    if (wait_for_go) {
+      // Bounded: gives up after about 20 s, answering nothing.
+      script += "i=0; while [ ! -e '" + folder_ + "/go'$n ]; do i=$((i+1)); "
+                "[ $i -gt 400 ] && exit 5; sleep 0.05; done\n";
+    }
+    script += "sed -n \"${n}p\" '" + folder_ + "/answers'\nexit 1\n";
+    varnik_test::WriteFile(folder_ + "/zenity", script);
+    chmod((folder_ + "/zenity").c_str(), 0700);
+  }
+
+  std::string Path() const {
+    const char* path = std::getenv("PATH");
+    return folder_ + ":" + (path ? path : "/usr/bin:/bin");
+  }
+  std::string Log() const { return varnik_test::ReadFile(folder_ + "/zenity.log"); }
+  size_t Calls() const {
+    const std::string log = Log();
+    size_t calls = 0;
+    for (size_t at = log.find("--\n"); at != std::string::npos; at = log.find("--\n", at + 3)) {
+      if (at == 0 || log[at - 1] == '\n') ++calls;
+    }
+    return calls;
+  }
+  bool WaitForCalls(size_t calls, std::chrono::milliseconds timeout) const {
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    while (Calls() < calls) {
+      if (std::chrono::steady_clock::now() >= deadline) return false;
+      timespec pause{0, 10 * 1000 * 1000};
+      nanosleep(&pause, nullptr);
+    }
+    return true;
+  }
+  void Go(size_t call) const { varnik_test::WriteFile(folder_ + "/go" + std::to_string(call), ""); }
+
+ private:
+  std::string folder_;
+};
+
+TEST_F(StartupProcessTest, SecondInstanceRetryAsksAgainAndCancelEnds) {
+  auto first = MakeInstaller(VARNIK_SETUP_EXECUTABLE);
+  ASSERT_TRUE(first->Start());
+  ASSERT_TRUE(server_.WaitForRequests(1, kDeadline));
+
+  FakeZenity zenity(dir_.path() + "/bin", "重试\n取消\n", false);
+  auto second = MakeInstaller(VARNIK_SETUP_EXECUTABLE, {{"PATH", zenity.Path()}});
+  ASSERT_TRUE(second->Start());
+  ASSERT_TRUE(second->WaitForExit(kDeadline));
+  EXPECT_EQ(second->exit_code(), 0);
+  EXPECT_EQ(zenity.Calls(), 2u);
+  // The question as the user sees it: caption, body and the two buttons.
+  const std::string one_call =
+      "--title\nVarnikPDF转换器安装提示\n--text\n"
+      "VarnikPDF转换器 安装程序已经在运行，请关闭后点击\"重试\"继续，或点击\"取消\"退出安装\n"
+      "--extra-button\n重试\n--extra-button\n取消\n--\n";
+  const std::string log = zenity.Log();
+  const size_t at = log.find(one_call);
+  ASSERT_NE(at, std::string::npos) << log;
+  EXPECT_NE(log.find(one_call, at + 1), std::string::npos) << log;
+  EXPECT_EQ(second->Output().find("theme folder"), std::string::npos);
+
+  ASSERT_TRUE(first->Signal(SIGTERM));
+  ASSERT_TRUE(first->WaitForExit(kDeadline));
+  EXPECT_EQ(first->exit_code(), 0);
+  EXPECT_EQ(Envelopes().size(), 1u);
+}
+
+TEST_F(StartupProcessTest, SecondInstanceRetryAfterTheFirstEndedStarts) {
+  auto first = MakeInstaller(VARNIK_SETUP_EXECUTABLE);
+  ASSERT_TRUE(first->Start());
+  ASSERT_TRUE(server_.WaitForRequests(1, kDeadline));
+
+  FakeZenity zenity(dir_.path() + "/bin", "重试\n", true);
+  auto second = MakeInstaller(VARNIK_SETUP_EXECUTABLE, {{"PATH", zenity.Path()}});
+  ASSERT_TRUE(second->Start());
+  ASSERT_TRUE(zenity.WaitForCalls(1, kDeadline));
+  // The user closes the first installer, then presses "重试".
+  ASSERT_TRUE(first->Signal(SIGTERM));
+  ASSERT_TRUE(first->WaitForExit(kDeadline));
+  EXPECT_EQ(first->exit_code(), 0);
+  zenity.Go(1);
+
+  ASSERT_TRUE(server_.WaitForRequests(2, kDeadline));
+  ASSERT_TRUE(second->WaitForOutput("main window", kDeadline)) << second->Output();
+  EXPECT_EQ(zenity.Calls(), 1u);
+  ASSERT_TRUE(second->Signal(SIGTERM));
+  ASSERT_TRUE(second->WaitForExit(kDeadline));
+  EXPECT_EQ(second->exit_code(), 0);
+  const std::vector<std::string> envelopes = Envelopes();
+  ASSERT_EQ(envelopes.size(), 2u);
+  for (const std::string& envelope : envelopes) {
+    EXPECT_EQ(envelope.rfind("{\"eventId\":\"AppStart\",", 0), 0u) << envelope;
+  }
 }
 
 TEST_F(StartupProcessTest, ExitWaitsForQueuedReports) {
