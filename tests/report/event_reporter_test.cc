@@ -6,7 +6,9 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "base/misc_thread.h"
@@ -185,6 +187,36 @@ TEST_F(EventReporterTest, DeliveriesKeepPostingOrderWithOneConnectionEach) {
                   u"Seq", u"{\"retryTime\":\"" + nbase::Utf8ToUtf16(std::to_string(i)) + u"\"}")));
   }
   EXPECT_EQ(ReportServer().ConnectionCount() - connections_before, static_cast<size_t>(kReports));
+}
+
+TEST_F(EventReporterTest, ReportsFromManyThreadsAllArriveWhole) {
+  StartHttpThread();
+  constexpr int kThreads = 4;
+  constexpr int kEach = 10;
+  std::vector<std::thread> callers;
+  for (int t = 0; t < kThreads; ++t) {
+    callers.emplace_back([t] {
+      for (int i = 0; i < kEach; ++i) {
+        EventData data;
+        data.SetNumber(u"thread", t);
+        data.SetNumber(u"index", i);
+        ReportEvent(u"Parallel", std::move(data));
+      }
+    });
+  }
+  for (auto& caller : callers) caller.join();
+  ASSERT_TRUE(FlushPendingReports(kWatchdog));
+  const std::vector<std::string> envelopes = ReceivedEnvelopes();
+  const std::multiset<std::string> received(envelopes.begin(), envelopes.end());
+  std::multiset<std::string> expected;
+  for (int t = 0; t < kThreads; ++t) {
+    for (int i = 0; i < kEach; ++i) {
+      expected.insert(Utf16ToUtf8(Envelope(
+          u"Parallel", u"{\"index\":\"" + nbase::Utf8ToUtf16(std::to_string(i)) +
+                           u"\",\"thread\":\"" + nbase::Utf8ToUtf16(std::to_string(t)) + u"\"}")));
+    }
+  }
+  EXPECT_EQ(received, expected);
 }
 
 TEST_F(EventReporterTest, ReportWithoutHttpThreadIsDroppedAndCallerGoesOn) {
