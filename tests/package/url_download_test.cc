@@ -165,7 +165,7 @@ TEST_F(UrlDownloadTest, RefusesOtherSchemesAndUnreachableServers) {
   EXPECT_FALSE(FileExists());
 }
 
-TEST_F(UrlDownloadTest, HttpsToAPlainServerIsASecurityProblemNotASilentSuccess) {
+TEST_F(UrlDownloadTest, HttpsToAPlainServerFailsAndKeepsNothing) {
   std::u16string url =
       nbase::Utf8ToUtf16("https://" + Server().host_port() + testsupport::PackageServer::kCdnPath);
   int32_t code = DownloadUrlToFile(url, File(), Quick());
