@@ -1,6 +1,7 @@
 #include "base/utf.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace nbase {
 
@@ -74,14 +75,26 @@ std::string Utf16ToUtf8(std::u16string_view text) {
 }
 
 std::u16string Utf8ToUtf16(std::string_view text) {
-  std::u16string out;
-  out.reserve(text.size());
+  // Never more UTF-16 units than UTF-8 bytes: write through a pointer into a
+  // buffer of that size and cut it to length at the end.
+  std::u16string out(text.size(), u'\0');
+  char16_t* dst = out.data();
   const auto* p = reinterpret_cast<const uint8_t*>(text.data());
   const auto* end = p + text.size();
   while (p < end) {
+    // The common case first: runs of plain ASCII, eight bytes at a time.
+    while (end - p >= 8) {
+      uint64_t word;
+      std::memcpy(&word, p, sizeof word);
+      if (word & 0x8080808080808080ULL) break;
+      for (int k = 0; k < 8; ++k) dst[k] = p[k];
+      dst += 8;
+      p += 8;
+    }
+    if (p == end) break;
     const uint8_t lead = *p;
-    if (lead < 0x80) {  // The common case first: plain ASCII.
-      out.push_back(lead);
+    if (lead < 0x80) {
+      *dst++ = lead;
       ++p;
       continue;
     }
@@ -95,15 +108,16 @@ std::u16string Utf8ToUtf16(std::string_view text) {
     }
     p += trail + 1;
     if (c >= kHighFirst && c <= kLowLast) {
-      out.push_back(kReplacement);
+      *dst++ = kReplacement;
     } else if (c < 0x10000) {
-      out.push_back(static_cast<char16_t>(c));
+      *dst++ = static_cast<char16_t>(c);
     } else {
       c -= 0x10000;
-      out.push_back(static_cast<char16_t>(kHighFirst + (c >> 10)));
-      out.push_back(static_cast<char16_t>(kLowFirst + (c & 0x3FF)));
+      *dst++ = static_cast<char16_t>(kHighFirst + (c >> 10));
+      *dst++ = static_cast<char16_t>(kLowFirst + (c & 0x3FF));
     }
   }
+  out.resize(static_cast<size_t>(dst - out.data()));
   return out;
 }
 
