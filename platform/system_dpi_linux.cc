@@ -1,5 +1,3 @@
-#include "platform/system_dpi.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -11,6 +9,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <string>
+
+#include "platform/system_dpi.h"
 
 extern char** environ;
 
@@ -27,8 +27,8 @@ constexpr size_t kMaxXrdbOutput = 256 * 1024;
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
-  while (!text.empty() &&
-         (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' || text.back() == '\n')) {
+  while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\r' ||
+                           text.back() == '\n')) {
     text.remove_suffix(1);
   }
   return text;
@@ -107,7 +107,8 @@ std::string QueryResourceDatabase() {
   close(fds[1]);
   std::string output;
   if (spawned == 0) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(kXrdbTimeoutMs);
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(kXrdbTimeoutMs);
     char buffer[4096];
     while (output.size() < kMaxXrdbOutput) {
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -28,8 +28,8 @@ inline constexpr int32_t kAnswerCancel = 2;
 inline constexpr int32_t kAnswerRetry = 4;
 
 // The box on this system; texts are UTF-16, `type` a button set plus icon.
-using SystemMessageBoxFunction = int32_t (*)(std::u16string_view text,
-                                             std::u16string_view caption, int32_t type);
+using SystemMessageBoxFunction = int32_t (*)(std::u16string_view text, std::u16string_view caption,
+                                             int32_t type);
 
 // Installs the box (null: none). Any thread; takes effect for the next box.
 void SetSystemMessageBoxFunction(SystemMessageBoxFunction function);

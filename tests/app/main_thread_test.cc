@@ -37,9 +37,9 @@ TEST(ThemeFolderTest, BoundsAre100And132) {
     const char16_t* folder;
   };
   const Case cases[] = {
-      {72, u"themes\\default"},       {96, u"themes\\default"},
-      {100, u"themes\\default"},      {101, u"themes\\default-hdpi"},
-      {120, u"themes\\default-hdpi"}, {131, u"themes\\default-hdpi"},
+      {72, u"themes\\default"},        {96, u"themes\\default"},
+      {100, u"themes\\default"},       {101, u"themes\\default-hdpi"},
+      {120, u"themes\\default-hdpi"},  {131, u"themes\\default-hdpi"},
       {132, u"themes\\default-xhdpi"}, {144, u"themes\\default-xhdpi"},
       {192, u"themes\\default-xhdpi"},
   };
@@ -49,8 +49,8 @@ TEST(ThemeFolderTest, BoundsAre100And132) {
 }
 
 TEST(ThemeFolderTest, ScalePercentRoundsToNearest) {
-  const std::pair<int32_t, int32_t> cases[] = {
-      {96, 100}, {120, 125}, {144, 150}, {100, 104}, {101, 105}, {132, 138}, {192, 200}};
+  const std::pair<int32_t, int32_t> cases[] = {{96, 100},  {120, 125}, {144, 150}, {100, 104},
+                                               {101, 105}, {132, 138}, {192, 200}};
   for (const auto& [dpi, percent] : cases) {
     EXPECT_EQ(MainThread::ScalePercentForDpi(dpi), percent) << dpi;
   }
@@ -107,8 +107,8 @@ class MainThreadStartupTest : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(server_.Start());
-    server_env_ = std::make_unique<varnik_test::ScopedEnv>("VARNIK_SERVER_HOST",
-                                                           server_.host_port().c_str());
+    server_env_ =
+        std::make_unique<varnik_test::ScopedEnv>("VARNIK_SERVER_HOST", server_.host_port().c_str());
     std::lock_guard<std::mutex> hold(g_answer_lock);
     g_asked.clear();
     platform::SetSystemMessageBoxFunction(&ScriptedAnswer);

@@ -91,25 +91,60 @@ TEST_P(StartupDpiTest, ReportsAppStartAndPicksTheTheme) {
   EXPECT_NE(envelopes[0].find("\"appver\":\"1.6.1.8\",\"appName\":\"ZorvInstaller\""),
             std::string::npos);
   EXPECT_EQ(DataOf(envelopes[0]), std::string("{\"Dpi\":\"") + c.dpi +
-                                      "\",\"FirstStart\":\"true\",\"Scale\":\"" + c.scale +
-                                      "\"}}");
+                                      "\",\"FirstStart\":\"true\",\"Scale\":\"" + c.scale + "\"}}");
   const std::string cookie = server_.Requests()[0].HeaderValue("Cookie");
   EXPECT_NE(cookie.find("appname=ZorvInstaller"), std::string::npos) << cookie;
   EXPECT_NE(cookie.find("channel=zorv_seo_link"), std::string::npos) << cookie;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Bounds, StartupDpiTest,
-    ::testing::Values(DpiCase{"96", "themes\\default", "100"},
-                      DpiCase{"100", "themes\\default", "104"},
-                      DpiCase{"101", "themes\\default-hdpi", "105"},
-                      DpiCase{"120", "themes\\default-hdpi", "125"},
-                      DpiCase{"131", "themes\\default-hdpi", "136"},
-                      DpiCase{"132", "themes\\default-xhdpi", "138"},
-                      DpiCase{"144", "themes\\default-xhdpi", "150"}),
-    [](const ::testing::TestParamInfo<DpiCase>& info) {
-      return std::string("Dpi") + info.param.dpi;
-    });
+INSTANTIATE_TEST_SUITE_P(Bounds, StartupDpiTest,
+                         ::testing::Values(DpiCase{"96", "themes\\default", "100"},
+                                           DpiCase{"100", "themes\\default", "104"},
+                                           DpiCase{"101", "themes\\default-hdpi", "105"},
+                                           DpiCase{"120", "themes\\default-hdpi", "125"},
+                                           DpiCase{"131", "themes\\default-hdpi", "136"},
+                                           DpiCase{"132", "themes\\default-xhdpi", "138"},
+                                           DpiCase{"144", "themes\\default-xhdpi", "150"}),
+                         [](const ::testing::TestParamInfo<DpiCase>& info) {
+                           return std::string("Dpi") + info.param.dpi;
+                         });
+
+// Without a pinned DPI the desktop's resource database decides, read through
+// xrdb (here a stand-in first on PATH); an xrdb that hangs is given up on
+// and GDK_SCALE decides.
+TEST_F(StartupProcessTest, DpiFromTheDesktopResourceDatabase) {
+  struct Case {
+    const char* xrdb_body;
+    const char* expected;
+  };
+  const Case cases[] = {
+      {"printf 'Xft.antialias:\\t1\\nXft.dpi:\\t144\\n'",
+       "system dpi 144, theme folder "
+       "themes\\default-xhdpi\n"},
+      {"exec sleep 30", "system dpi 192, theme folder themes\\default-xhdpi\n"},
+      {"printf 'Xft.dpi:\\tbig\\n'", "system dpi 192, theme folder themes\\default-xhdpi\n"},
+  };
+  int index = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.xrdb_body);
+    const std::string bin = dir_.path() + "/xrdb-bin" + std::to_string(index++);
+    mkdir(bin.c_str(), 0700);
+    varnik_test::WriteFile(bin + "/xrdb", std::string("#!/bin/sh\n") + c.xrdb_body + "\n");
+    chmod((bin + "/xrdb").c_str(), 0700);
+    const char* path = std::getenv("PATH");
+    auto installer = MakeInstaller(VARNIK_SETUP_EXECUTABLE,
+                                   {{"VARNIK_DPI", ""},
+                                    {"DISPLAY", ":97"},
+                                    {"GDK_SCALE", "2"},
+                                    {"PATH", bin + ":" + (path ? path : "/usr/bin:/bin")}});
+    ASSERT_TRUE(installer->Start());
+    ASSERT_TRUE(installer->WaitForOutput("main window", kDeadline)) << installer->Output();
+    EXPECT_NE(installer->Output().find(c.expected), std::string::npos) << installer->Output();
+    ASSERT_TRUE(installer->Signal(SIGTERM));
+    ASSERT_TRUE(installer->WaitForExit(kDeadline));
+    EXPECT_EQ(installer->exit_code(), 0);
+  }
+}
 
 TEST_F(StartupProcessTest, EveryTerminationSignalEndsWithZero) {
   for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
@@ -172,13 +207,16 @@ class FakeZenity {
     varnik_test::WriteFile(folder_ + "/answers", answers);
     std::string script =
         "#!/bin/sh\n"
-        "log='" + folder_ + "/zenity.log'\n"
+        "log='" +
+        folder_ +
+        "/zenity.log'\n"
         "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$log\"; done\n"
         "echo -- >> \"$log\"\n"
         "n=$(grep -c '^--$' \"$log\")\n";
     if (wait_for_go) {
       // Bounded: gives up after about 20 s, answering nothing.
-      script += "i=0; while [ ! -e '" + folder_ + "/go'$n ]; do i=$((i+1)); "
+      script += "i=0; while [ ! -e '" + folder_ +
+                "/go'$n ]; do i=$((i+1)); "
                 "[ $i -gt 400 ] && exit 5; sleep 0.05; done\n";
     }
     script += "sed -n \"${n}p\" '" + folder_ + "/answers'\nexit 1\n";

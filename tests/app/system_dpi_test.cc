@@ -31,29 +31,31 @@ const char kDesktopDatabase[] =
 
 INSTANTIATE_TEST_SUITE_P(
     Sources, SystemDpiSourcesTest,
-    ::testing::Values(
-        DpiCase{"NothingGivesDefault", "", "", "", 96},
-        DpiCase{"OverrideBeatsEverything", "132", kDesktopDatabase, "2", 132},
-        DpiCase{"OverrideWithBlanks", " 101 ", "", "", 101},
-        DpiCase{"BadOverrideFallsThrough", "12x", kDesktopDatabase, "", 120},
-        DpiCase{"ZeroOverrideFallsThrough", "0", "", "2", 192},
-        DpiCase{"HugeOverrideFallsThrough", "99999", "", "", 96},
-        DpiCase{"NegativeOverrideFallsThrough", "-120", "", "", 96},
-        DpiCase{"XftFromDatabase", "", kDesktopDatabase, "3", 120},
-        DpiCase{"XftFractionRounds", "", "Xft.dpi:\t143.6\n", "", 144},
-        DpiCase{"XftFractionRoundsDown", "", "Xft.dpi: 96.4", "", 96},
-        DpiCase{"XftGarbageFallsThrough", "", "Xft.dpi:\tlarge\n", "2", 192},
-        DpiCase{"XftEmptyValueFallsThrough", "", "Xft.dpi:\n", "", 96},
-        DpiCase{"SimilarNameIgnored", "", "Xft.dpiX:\t200\nXXft.dpi:\t200\n", "", 96},
-        DpiCase{"GdkScaleTimes96", "", "", "2", 192},
-        DpiCase{"GdkScaleNotWhole", "", "", "1.5", 96},
-        DpiCase{"GdkScaleOutOfRange", "", "", "17", 96}),
+    ::testing::Values(DpiCase{"NothingGivesDefault", "", "", "", 96},
+                      DpiCase{"OverrideBeatsEverything", "132", kDesktopDatabase, "2", 132},
+                      DpiCase{"OverrideWithBlanks", " 101 ", "", "", 101},
+                      DpiCase{"BadOverrideFallsThrough", "12x", kDesktopDatabase, "", 120},
+                      DpiCase{"ZeroOverrideFallsThrough", "0", "", "2", 192},
+                      DpiCase{"HugeOverrideFallsThrough", "99999", "", "", 96},
+                      DpiCase{"NegativeOverrideFallsThrough", "-120", "", "", 96},
+                      DpiCase{"XftFromDatabase", "", kDesktopDatabase, "3", 120},
+                      DpiCase{"XftFractionRounds", "", "Xft.dpi:\t143.6\n", "", 144},
+                      DpiCase{"XftFractionRoundsDown", "", "Xft.dpi: 96.4", "", 96},
+                      DpiCase{"XftGarbageFallsThrough", "", "Xft.dpi:\tlarge\n", "2", 192},
+                      DpiCase{"XftEmptyValueFallsThrough", "", "Xft.dpi:\n", "", 96},
+                      DpiCase{"SimilarNameIgnored", "", "Xft.dpiX:\t200\nXXft.dpi:\t200\n", "", 96},
+                      DpiCase{"GdkScaleTimes96", "", "", "2", 192},
+                      DpiCase{"GdkScaleNotWhole", "", "", "1.5", 96},
+                      DpiCase{"GdkScaleOutOfRange", "", "", "17", 96}),
     [](const ::testing::TestParamInfo<DpiCase>& info) { return std::string(info.param.name); });
 
 TEST(ParseXftDpiTest, FindsTheLineAmongOthersAndWindowsLineEnds) {
   EXPECT_EQ(ParseXftDpi("a:\t1\r\nXft.dpi:\t144\r\nb:\t2\r\n"), 144);
   EXPECT_EQ(ParseXftDpi("Xft.dpi:\t2001\n"), 0);
-  EXPECT_EQ(ParseXftDpi(std::string("Xft.dpi:\t9\0" "6\n", 13)), 0);
+  EXPECT_EQ(ParseXftDpi(std::string("Xft.dpi:\t9\0"
+                                    "6\n",
+                                    13)),
+            0);
   EXPECT_EQ(ParseXftDpi(""), 0);
 }
 
