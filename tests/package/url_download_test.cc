@@ -12,6 +12,7 @@
 #include "base/utf.h"
 #include "platform/system_info.h"
 #include "tests/package/package_test_env.h"
+#include "tests/package/tls_server.h"
 #include "tests/platform/test_support.h"
 
 namespace platform {
@@ -170,6 +171,15 @@ TEST_F(UrlDownloadTest, HttpsToAPlainServerFailsAndKeepsNothing) {
       nbase::Utf8ToUtf16("https://" + Server().host_port() + testsupport::PackageServer::kCdnPath);
   int32_t code = DownloadUrlToFile(url, File(), Quick());
   EXPECT_NE(code, 0);
+  EXPECT_FALSE(FileExists());
+}
+
+TEST_F(UrlDownloadTest, AnUntrustedCertificateIsRefused) {
+  packagetest::TlsServer tls(dir_.path());
+  ASSERT_TRUE(tls.Start(testsupport::PackageServer::MakePackageBytes(10485760)));
+  const std::u16string url =
+      nbase::Utf8ToUtf16("https://127.0.0.1:" + std::to_string(tls.port()) + "/package.exe");
+  EXPECT_EQ(DownloadUrlToFile(url, File(), Quick()), kDownloadSecurityProblem);
   EXPECT_FALSE(FileExists());
 }
 
