@@ -14,6 +14,8 @@
 // - the file is created afresh: whatever was at its path (a file, a planted
 //   symbolic link) is removed first and never followed or written through;
 //   a failed transfer leaves no file behind;
+// - an answer larger than DownloadOptions::max_bytes fails instead of
+//   filling the disk;
 // - progress reaches the caller as (bytes done, bytes total), total 0 while
 //   the server has not sent a length;
 // - the result is 0 for success, else one of the codes below (or an errno
@@ -41,6 +43,7 @@ inline constexpr int32_t kDownloadRedirectFailed = static_cast<int32_t>(0x800C00
 inline constexpr int32_t kDownloadAccessDenied = static_cast<int32_t>(0x800C0015u);
 inline constexpr int32_t kDownloadServerError = static_cast<int32_t>(0x800C0016u);
 inline constexpr int32_t kDownloadWriteError = static_cast<int32_t>(0x800C0017u);
+inline constexpr int32_t kDownloadTooLarge = static_cast<int32_t>(0x800C0018u);
 inline constexpr int32_t kDownloadAborted = static_cast<int32_t>(0x80004004u);
 
 // Receives (bytes done, bytes total); total is 0 while unknown.
@@ -55,6 +58,9 @@ struct DownloadOptions {
   long low_speed_seconds = 60;
   long low_speed_bytes_per_second = 1024;
   long max_redirects = 10;
+  // A transfer that announces or delivers more than this fails with
+  // kDownloadTooLarge, so an endless answer cannot fill the disk.
+  uint64_t max_bytes = uint64_t{4} << 30;
   DownloadProgressFn progress;
   // When set and true, the transfer stops with kDownloadAborted.
   const std::atomic<bool>* abort = nullptr;

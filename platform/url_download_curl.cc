@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstdint>
 #include <mutex>
 
 #include "base/utf.h"
@@ -16,6 +17,8 @@ namespace {
 struct Transfer {
   int fd = -1;
   int write_errno = 0;
+  uint64_t written = 0;
+  bool too_large = false;
   const DownloadOptions* options = nullptr;
   curl_off_t last_done = -1;
   curl_off_t last_total = -1;
@@ -24,6 +27,11 @@ struct Transfer {
 size_t WriteToFile(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
   const size_t bytes = size * count;
+  if (transfer->written + bytes > transfer->options->max_bytes) {
+    transfer->too_large = true;
+    return 0;
+  }
+  transfer->written += bytes;
   size_t written = 0;
   while (written < bytes) {
     ssize_t result = write(transfer->fd, data + written, bytes - written);
@@ -81,7 +89,10 @@ int32_t CodeForCurlResult(CURLcode result, long status, const Transfer& transfer
     case CURLE_SEND_ERROR:
       return kDownloadDataNotAvailable;
     case CURLE_WRITE_ERROR:
+      if (transfer.too_large) return kDownloadTooLarge;
       return transfer.write_errno != 0 ? kDownloadWriteError : kDownloadFailure;
+    case CURLE_FILESIZE_EXCEEDED:
+      return kDownloadTooLarge;
     case CURLE_ABORTED_BY_CALLBACK:
       return kDownloadAborted;
     case CURLE_PEER_FAILED_VERIFICATION:
@@ -154,6 +165,9 @@ int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
   curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, options.low_speed_bytes_per_second);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+  curl_easy_setopt(
+      curl, CURLOPT_MAXFILESIZE_LARGE,
+      static_cast<curl_off_t>(options.max_bytes > INT64_MAX ? INT64_MAX : options.max_bytes));
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 512L * 1024L);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteToFile);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
@@ -202,6 +216,8 @@ std::u16string DownloadErrorText(int32_t code) {
       return u"The downloaded file could not be written.";
     case kDownloadAborted:
       return u"The download was stopped.";
+    case kDownloadTooLarge:
+      return u"The server sent more data than a package can hold.";
     default:
       return std::u16string();
   }

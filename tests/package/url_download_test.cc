@@ -136,6 +136,23 @@ TEST_F(UrlDownloadTest, TheProductionDefaultsBoundAStallToAboutAMinute) {
   EXPECT_GT(defaults.max_redirects, 0);
 }
 
+TEST_F(UrlDownloadTest, AnswersLargerThanTheLimitFailWithAndWithoutLength) {
+  for (PackageFault fault : {PackageFault::kNone, PackageFault::kNoLength}) {
+    Server().Reset();
+    EndpointPlan plan;
+    plan.fault = fault;
+    Server().SetCdnPlan(plan);
+    DownloadOptions options = Quick();
+    options.max_bytes = 1 << 20;
+    EXPECT_EQ(DownloadUrlToFile(Url(testsupport::PackageServer::kCdnPath), File(), options),
+              kDownloadTooLarge)
+        << static_cast<int>(fault);
+    EXPECT_FALSE(FileExists());
+    options.max_bytes = 10485760;  // Exactly the size still passes.
+    EXPECT_EQ(DownloadUrlToFile(Url(testsupport::PackageServer::kCdnPath), File(), options), 0);
+  }
+}
+
 TEST_F(UrlDownloadTest, AbortFlagStopsTheTransfer) {
   EndpointPlan plan;
   plan.fault = PackageFault::kTrickle;
