@@ -114,7 +114,7 @@ void MessageLoop::PostNonNestableDelayedTask(StdClosure task, TimeDelta delay) {
 void MessageLoop::EnqueueIncoming(QueuedTask task) {
   std::shared_ptr<MessagePump> pump;
   {
-    std::lock_guard<std::mutex> lock(incoming_mutex_);
+    std::lock_guard<Lock> lock(incoming_mutex_);
     bool was_empty = incoming_queue_.empty();
     incoming_queue_.push_back(std::move(task));
     if (!was_empty) return;
@@ -163,7 +163,7 @@ void MessageLoop::RemoveDestructionObserver(DestructionObserver* observer) {
 
 void MessageLoop::ReloadWorkQueue() {
   if (!work_queue_.empty()) return;
-  std::lock_guard<std::mutex> lock(incoming_mutex_);
+  std::lock_guard<Lock> lock(incoming_mutex_);
   if (incoming_queue_.empty()) return;
   incoming_queue_.swap(work_queue_);
 }
@@ -189,7 +189,7 @@ bool MessageLoop::RunWork() {
       work_queue_.pop_front();
       if (!task.due_time.is_null()) {
         AddToDelayedQueue(std::move(task));
-      } else if (RunOrDefer(std::move(task))) {
+      } else if (RunOrDefer(task)) {
         return true;
       }
     } while (!work_queue_.empty());
@@ -214,30 +214,30 @@ bool MessageLoop::RunDelayedWork(TickClock* next_delayed_time) {
   QueuedTask task = std::move(delayed_queue_.back());
   delayed_queue_.pop_back();
   if (!delayed_queue_.empty()) *next_delayed_time = delayed_queue_.front().due_time;
-  return RunOrDefer(std::move(task));
+  return RunOrDefer(task);
 }
 
 bool MessageLoop::RunIdleWork() {
   if (run_depth() == 1 && !deferred_queue_.empty()) {
     QueuedTask task = std::move(deferred_queue_.front());
     deferred_queue_.pop_front();
-    RunTask(std::move(task));
+    RunTask(task);
     return true;
   }
   if (state_ && state_->quit_received) pump_->Quit();
   return false;
 }
 
-bool MessageLoop::RunOrDefer(QueuedTask task) {
+bool MessageLoop::RunOrDefer(QueuedTask& task) {
   if (task.nestable || run_depth() == 1) {
-    RunTask(std::move(task));
+    RunTask(task);
     return true;
   }
   deferred_queue_.push_back(std::move(task));
   return false;
 }
 
-void MessageLoop::RunTask(QueuedTask task) {
+void MessageLoop::RunTask(QueuedTask& task) {
   nestable_tasks_allowed_ = false;
   for (size_t i = 0; i < task_observers_.size(); ++i) task_observers_[i]->WillProcessTask();
   task.task();

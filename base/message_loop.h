@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "base/closure.h"
+#include "base/lock.h"
 #include "base/message_pump.h"
 #include "base/queued_task.h"
 #include "base/tick_clock.h"
@@ -138,8 +139,9 @@ class MessageLoop : public MessagePump::Delegate {
 
   void ReloadWorkQueue();
   void AddToDelayedQueue(QueuedTask task);
-  bool RunOrDefer(QueuedTask task);
-  void RunTask(QueuedTask task);
+  // Both take the task over: it is run (and destroyed) or moved on.
+  bool RunOrDefer(QueuedTask& task);
+  void RunTask(QueuedTask& task);
   // Discards every task held by the loop's thread; true when any was found.
   bool DeletePendingTasks();
 
@@ -150,7 +152,7 @@ class MessageLoop : public MessagePump::Delegate {
   bool nestable_tasks_allowed_ = true;
   bool quit_before_run_ = false;
 
-  std::mutex incoming_mutex_;
+  Lock incoming_mutex_;
   std::deque<QueuedTask> incoming_queue_;
 
   std::deque<QueuedTask> work_queue_;

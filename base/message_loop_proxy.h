@@ -11,6 +11,7 @@
 #include <mutex>
 
 #include "base/closure.h"
+#include "base/lock.h"
 #include "base/time_delta.h"
 #include "base/weak_callback.h"
 
@@ -37,7 +38,7 @@ class MessageLoopProxy : public SupportWeakCallback {
   // Called by the dying loop: later posts fail.
   void DetachFromLoop();
 
-  std::mutex mutex_;
+  Lock mutex_;
   MessageLoop* target_;
 };
 

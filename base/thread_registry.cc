@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "base/framework_thread.h"
+#include "base/lock.h"
 #include "base/message_loop.h"
 #include "base/message_loop_proxy.h"
 
@@ -21,7 +22,7 @@ struct Entry {
 };
 
 struct Registry {
-  std::mutex mutex;
+  Lock mutex;
   std::map<ThreadId, Entry> threads;
 };
 
@@ -36,7 +37,7 @@ Registry& GetRegistry() {
 template <typename Post>
 bool PostToLoop(ThreadId id, Post post) {
   Registry& registry = GetRegistry();
-  std::lock_guard<std::mutex> lock(registry.mutex);
+  std::lock_guard<Lock> lock(registry.mutex);
   auto it = registry.threads.find(id);
   if (it == registry.threads.end() || !it->second.loop) return false;
   post(*it->second.loop);
@@ -50,7 +51,7 @@ bool ThreadRegistry::RegisterThread(ThreadId id) {
   if (id < 0 || !record) return false;
   Registry& registry = GetRegistry();
   {
-    std::lock_guard<std::mutex> lock(registry.mutex);
+    std::lock_guard<Lock> lock(registry.mutex);
     auto inserted = registry.threads.emplace(
         id, Entry{record->framework_thread, record->framework_thread->message_loop(),
                   record->framework_thread->message_loop_proxy()});
@@ -68,7 +69,7 @@ bool ThreadRegistry::UnregisterThread() {
   if (!record || record->managed_count <= 0) return false;
   if (--record->managed_count == 0) {
     Registry& registry = GetRegistry();
-    std::lock_guard<std::mutex> lock(registry.mutex);
+    std::lock_guard<Lock> lock(registry.mutex);
     auto it = registry.threads.find(record->managed_thread_id);
     if (it != registry.threads.end() && it->second.thread == record->framework_thread) {
       registry.threads.erase(it);
@@ -85,7 +86,7 @@ ThreadId ThreadRegistry::CurrentThreadId() {
 
 std::shared_ptr<MessageLoopProxy> ThreadRegistry::GetLoopProxy(ThreadId id) {
   Registry& registry = GetRegistry();
-  std::lock_guard<std::mutex> lock(registry.mutex);
+  std::lock_guard<Lock> lock(registry.mutex);
   auto it = registry.threads.find(id);
   if (it == registry.threads.end()) return nullptr;
   return it->second.proxy;
