@@ -192,6 +192,34 @@ TEST_F(WindowInputTest, AHandlerReturningFalseStopsBubbling) {
   EXPECT_EQ(root_calls, 1);
 }
 
+TEST_F(WindowInputTest, AHandlerMayDestroyItsOwnControl) {
+  int root_calls = 0;
+  root_->AttachBubbledEvent(kEventClick, [&](const EventArgs&) {
+    ++root_calls;
+    return true;
+  });
+  int later_handler = 0;
+  window_.AttachEvent(c_, kEventClick, [&](const EventArgs&) {
+    page_->RemoveAll();  // destroys c_ while its click is being sent
+    return true;
+  });
+  window_.AttachEvent(c_, kEventClick, [&](const EventArgs&) {
+    ++later_handler;
+    return true;
+  });
+  window_.OnButtonDown(Point{5, 85});
+  window_.OnButtonUp(Point{5, 85});
+  EXPECT_EQ(page_->GetCount(), 0u);
+  EXPECT_EQ(later_handler, 0);
+  EXPECT_EQ(root_calls, 0);
+  EXPECT_EQ(window_.GetCapture(), nullptr);
+  EXPECT_EQ(window_.GetFocus(), nullptr);
+  // The window goes on working.
+  window_.OnButtonDown(Point{5, 5});
+  window_.OnButtonUp(Point{5, 5});
+  EXPECT_EQ(root_calls, 1);
+}
+
 TEST_F(WindowInputTest, CaptionButtons) {
   root_->Add(MakeButton(u"closebtn", 10, 10));
   root_->Add(MakeButton(u"minbtn", 10, 10));

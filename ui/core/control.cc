@@ -428,18 +428,31 @@ EventArgs Control::MakeEventArgs(int32_t type) const {
 }
 
 bool Control::FireHandlers(const EventArgs& args) {
+  const std::weak_ptr<char> alive = alive_;
   // Copies: a handler may bind or unbind handlers while it runs.
   for (int32_t type : {args.type, static_cast<int32_t>(kEventAll)}) {
     auto it = handlers_.find(type);
-    if (it == handlers_.end()) continue;
-    std::vector<EventCallback> callbacks = it->second;
-    for (const EventCallback& callback : callbacks) {
-      if (!callback(args)) return false;
+    if (it != handlers_.end()) {
+      std::vector<EventCallback> callbacks = it->second;
+      for (const EventCallback& callback : callbacks) {
+        const bool go_on = callback(args);
+        if (alive.expired() || !go_on) return false;
+      }
     }
     if (args.type == kEventAll) break;
   }
+  // The boxes above are collected first: a bubbled handler may destroy
+  // this control, and then the event stops.
+  std::vector<std::weak_ptr<char>> box_alive;
+  std::vector<Box*> boxes;
   for (Box* box = parent_; box; box = box->GetParent()) {
-    if (!box->FireBubbledHandlers(args)) return false;
+    boxes.push_back(box);
+    box_alive.push_back(box->alive_);
+  }
+  for (size_t i = 0; i < boxes.size(); ++i) {
+    if (box_alive[i].expired()) return false;
+    if (!boxes[i]->FireBubbledHandlers(args)) return false;
+    if (alive.expired()) return false;
   }
   return true;
 }
@@ -453,7 +466,7 @@ bool Control::SendEvent(int32_t type, int32_t key) {
 bool Control::Event(EventArgs args) {
   if (!args.sender) args.sender = this;
   if (!(IsMouseEvent(args.type) && !enabled_)) {
-    if (!FireHandlers(args)) return false;
+    if (!FireHandlers(args)) return false;  // also when destroyed meanwhile
   }
   HandleEvent(args);
   return true;

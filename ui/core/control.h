@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -171,7 +172,7 @@ class Control {
   // Entry point of every event: the handlers first (a disabled control's
   // mouse events skip them), then the boxes' bubbled handlers, then the
   // control's own behaviour (HandleEvent). Returns false when a handler
-  // stopped the event.
+  // stopped the event or destroyed the control.
   bool Event(EventArgs args);
   // Builds an event of this control (time stamp, last mouse position) and
   // sends it to the handlers and bubbled handlers only.
@@ -244,6 +245,9 @@ class Control {
   std::array<bool, 8> fades_{};
 
   std::map<int32_t, std::vector<EventCallback>> handlers_;
+  // Lives as long as the control: event dispatch checks it after every
+  // handler, since a handler may destroy the control it was called for.
+  std::shared_ptr<char> alive_ = std::make_shared<char>();
   uint32_t invalidate_count_ = 0;
 };
 
