@@ -1,0 +1,56 @@
+#include "installer_ui/url_opener.h"
+
+#include <thread>
+
+#include "platform/command_line.h"
+#include "platform/process_launcher.h"
+#include "platform/product_hosts.h"
+#include "report/event_reporter.h"
+
+namespace installer_ui {
+
+namespace {
+
+bool IsTrimmed(char16_t c) { return c == u' ' || c < 0x1E; }
+
+int32_t RunWithAddress(const char16_t* program, const std::u16string& address) {
+  return platform::RunAndWait(std::u16string(program) + u" " +
+                              platform::QuoteCommandLineArgument(address));
+}
+
+}  // namespace
+
+std::u16string AgreementPageUrl() {
+  return u"http://" + platform::GetAgreementHost() + kAgreementPagePath;
+}
+
+std::u16string OfflinePageUrl() {
+  return u"http://" + platform::GetOfflinePageHost() + kOfflinePagePath;
+}
+
+std::u16string TrimUrl(const std::u16string& url) {
+  size_t begin = 0;
+  size_t end = url.size();
+  while (begin < end && IsTrimmed(url[begin])) ++begin;
+  while (end > begin && IsTrimmed(url[end - 1])) --end;
+  return url.substr(begin, end - begin);
+}
+
+int32_t OpenUrlAndWait(const std::u16string& url) {
+  const std::u16string address = TrimUrl(url);
+  if (RunWithAddress(kBrowserOpener, address) == 0) return 0;
+  return RunWithAddress(kFallbackBrowser, address);
+}
+
+void OpenUrl(const std::u16string& url) {
+  // The opener, and a browser started as the fallback, may take their time
+  // or never end; the window must not wait for them.
+  std::thread([url] { OpenUrlAndWait(url); }).detach();
+}
+
+void OpenOfflinePage() {
+  report::ReportEvent(u"OnClick", report::EventData{{u"ClickSrc", u"DownloadOffline"}});
+  OpenUrl(OfflinePageUrl());
+}
+
+}  // namespace installer_ui
