@@ -89,9 +89,12 @@ void CloseInheritedDescriptors(int keep) {
   int null_fd = open("/dev/null", O_RDONLY | O_CLOEXEC);
   if (null_fd >= 0) dup2(null_fd, 0);
   CloseInheritedDescriptors(error_fd);
+  // The child starts as a fresh program would: no blocked signals, and the
+  // signals a caller commonly ignores (a broken pipe) back to their default.
   sigset_t none;
   sigemptyset(&none);
   sigprocmask(SIG_SETMASK, &none, nullptr);
+  signal(SIGPIPE, SIG_DFL);
 
   int error = ENOENT;
   bool saw_access_error = false;

@@ -106,9 +106,14 @@ TEST_F(EndToEndTest, InstallsWhileTheProductRunsAndStartsIt) {
   // "立即体验": the product starts detached with "--install".
   const std::string app = nbase::Utf16ToUtf8(install_dir_) + "/vidIvurodezirarod.exe";
   ASSERT_EQ(LaunchApp(install_dir_), 0);
-  ASSERT_TRUE(
-      varnik_test::WaitFor([] { return std::filesystem::exists(packagetest::ProductAppRecord()); },
-                           packagetest::kWatchdog.count()));
+  // The application writes its line after creating the file: wait for the line.
+  ASSERT_TRUE(varnik_test::WaitFor(
+      [] {
+        return std::filesystem::exists(packagetest::ProductAppRecord()) &&
+               varnik_test::ReadFile(packagetest::ProductAppRecord()).find('\n') !=
+                   std::string::npos;
+      },
+      packagetest::kWatchdog.count()));
   EXPECT_EQ(varnik_test::ReadFile(packagetest::ProductAppRecord()), "--install\n");
   ASSERT_TRUE(varnik_test::WaitFor([] { return CountRunningProductApps() == 1; },
                                    packagetest::kWatchdog.count()));
