@@ -7,6 +7,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <map>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -63,6 +64,8 @@ struct DpiCase {
   const char* theme_folder;
   const char* scale;
 };
+
+void PrintTo(const DpiCase& c, std::ostream* os) { *os << "dpi " << c.dpi; }
 
 class StartupDpiTest : public StartupProcessTest, public ::testing::WithParamInterface<DpiCase> {};
 

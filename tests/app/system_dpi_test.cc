@@ -1,5 +1,6 @@
 #include "platform/system_dpi.h"
 
+#include <ostream>
 #include <string>
 
 #include "gtest/gtest.h"
@@ -14,6 +15,8 @@ struct DpiCase {
   std::string gdk_scale;
   int32_t expected;
 };
+
+void PrintTo(const DpiCase& c, std::ostream* os) { *os << c.name; }
 
 class SystemDpiSourcesTest : public ::testing::TestWithParam<DpiCase> {};
 
