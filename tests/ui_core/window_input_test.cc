@@ -140,6 +140,9 @@ TEST_F(WindowInputTest, FocusFollowsPressesAndLeavesHiddenControls) {
   window_.OnButtonDown(Point{5, 45});  // the page moved up into b's place
   EXPECT_EQ(window_.GetCapture(), c_);
   EXPECT_EQ(window_.GetFocus(), nullptr);
+  window_.OnButtonDown(Point{150, 5});  // the root box's background
+  EXPECT_EQ(window_.GetCapture(), root_);
+  EXPECT_EQ(window_.GetFocus(), nullptr);
   window_.SetFocus(c_);
   EXPECT_EQ(window_.GetFocus(), nullptr);
 }
@@ -242,6 +245,21 @@ TEST_F(WindowInputTest, CaptionButtons) {
   window_.FindControl(u"closebtn")->Activate();
   EXPECT_TRUE(window_.IsCloseRequested());
   EXPECT_EQ(window_.GetCloseCode(), 1u);
+}
+
+TEST_F(WindowInputTest, TabMovesTheFocusInTreeOrder) {
+  b_->SetKeyboardEnabled(false);
+  std::vector<Control*> visited;
+  for (int i = 0; i < 3; ++i) {
+    window_.OnKeyDown(kKeyTab);
+    visited.push_back(window_.GetFocus());
+  }
+  // Boxes and controls without keyboard input are passed over.
+  EXPECT_EQ(visited, (std::vector<Control*>{a_, c_, a_}));
+  // Controls inside a hidden box are skipped.
+  page_->SetVisible(false);
+  window_.OnKeyDown(kKeyTab);
+  EXPECT_EQ(window_.GetFocus(), a_);
 }
 
 TEST_F(WindowInputTest, EscapeGoesToTheWindowFirst) {

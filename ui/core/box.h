@@ -36,6 +36,9 @@ class Box : public Control {
   Control* GetAt(size_t index) const { return index < items_.size() ? items_[index] : nullptr; }
   const std::vector<Control*>& GetItems() const { return items_; }
 
+  // Boxes only hold controls: a press on a box's background, or the Tab
+  // key, never gives the focus to a box.
+  bool IsFocusable() const override { return false; }
   void SetWindow(Window* window, Box* parent) override;
   using Control::SetWindow;
   Control* FindControl(const std::u16string& name) override;

@@ -131,6 +131,8 @@ class Control {
   void SetContextMenuUsed(bool v) { menu_ = v; }
   bool IsNoFocus() const { return no_focus_; }
   void SetNoFocus() { no_focus_ = true; }
+  // Whether the Tab key goes to this control instead of moving the focus.
+  virtual bool WantsTab() const { return false; }
   // Visible, enabled and not marked "nofocus".
   virtual bool IsFocusable() const;
   bool IsFocused() const;

@@ -167,6 +167,9 @@ void RichEdit::HandleEvent(const EventArgs& args) {
           InsertText(u"\n");
         }
         break;
+      case kKeyTab:
+        if (WantsTab()) InsertText(u"\t");
+        break;
       case kKeyLeft:
         if (caret_ > 0) --caret_;
         break;

@@ -43,6 +43,8 @@ class RichEdit : public Control {
   void SetMultiLine(bool multi_line);
   bool IsRich() const { return rich_; }
   bool IsWantReturn() const { return want_return_msg_; }
+  // A multi-line field with "wanttab" takes the Tab key as text.
+  bool WantsTab() const override { return want_tab_ && multi_line_; }
   bool IsPassword() const { return password_; }
   bool HasVScrollBar() const { return vscrollbar_; }
   bool IsAutoVScroll() const { return auto_vscroll_; }

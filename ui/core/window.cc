@@ -1,6 +1,8 @@
 #include "ui/core/window.h"
 
+#include <functional>
 #include <utility>
+#include <vector>
 
 #include "base/string_util.h"
 #include "ui/core/box.h"
@@ -260,9 +262,32 @@ void Window::OnMouseLeaveWindow() {
   SendMouse(old, kEventMouseLeave, last_mouse_);
 }
 
+void Window::FocusNext() {
+  if (!root_) return;
+  std::vector<Control*> order;
+  std::function<void(Control*)> collect = [&](Control* c) {
+    if (!c->IsVisible()) return;
+    if (c->IsFocusable() && c->IsKeyboardEnabled()) order.push_back(c);
+    if (c->IsBox()) {
+      for (Control* child : static_cast<Box*>(c)->GetItems()) collect(child);
+    }
+  };
+  collect(root_.get());
+  if (order.empty()) return;
+  size_t next = 0;
+  for (size_t i = 0; i < order.size(); ++i) {
+    if (order[i] == focus_) next = (i + 1) % order.size();
+  }
+  SetFocus(order[next]);
+}
+
 void Window::OnKeyDown(int32_t key) {
   if (!window_enabled_) return;
   if (key == kKeyEscape && OnEscape()) return;
+  if (key == kKeyTab && !(focus_ && focus_->WantsTab())) {
+    FocusNext();
+    return;
+  }
   if (!focus_) return;
   EventArgs args;
   args.type = kEventKeyDown;

@@ -132,6 +132,10 @@ class Window : public virtual nbase::SupportWeakCallback {
   // control is told it lost the focus, and gets it back (when it still can
   // take it) when the window is focused again.
   void OnWindowFocus(bool focused);
+  // Moves the focus to the next control, in tree order, that can take it,
+  // takes keyboard input and is shown (its boxes visible too); wraps
+  // around. The Tab key does this unless the focused control wants tabs.
+  void FocusNext();
   // Moves the focus; a control that cannot take focus leaves it unchanged.
   // nullptr removes the focus.
   void SetFocus(Control* control);
