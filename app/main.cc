@@ -6,9 +6,13 @@
 #include "platform/system_message_box.h"
 #include "ui/backend/sdl_backend.h"
 #include "ui/backend/sdl_system_message_box.h"
+#include "ui/text/pango_text_measurer.h"
 
 int main() {
   app::TerminationSignalWatcher::Start();
+  // Auto-sized controls (labels, buttons) are measured with the real fonts.
+  ui::PangoTextMeasurer text_measurer;
+  ui::TextMeasurer::SetInstance(&text_measurer);
   // SDL must be up before the UI loop exists: the loop takes SDL's pump.
   // Without a display the installer still runs its start-up on the default
   // pump, and questions that need a box count as unanswerable.
@@ -23,5 +27,6 @@ int main() {
   }
   platform::SetSystemMessageBoxFunction(nullptr);
   ui::SdlBackend::Shutdown();
+  ui::TextMeasurer::SetInstance(nullptr);
   return 0;
 }

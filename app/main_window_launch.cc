@@ -1,13 +1,21 @@
 #include "app/main_window_launch.h"
 
+#include "installer_ui/main_window.h"
 #include "platform/debug_output.h"
 
 namespace app {
 
 bool CreateAndShowMainWindow(const std::u16string& title, void (*on_close)()) {
-  (void)on_close;
-  platform::DebugOutput(u"main window not available yet: " + title + u"\n");
-  return false;
+  // Created once and never destroyed: every close of it ends the process.
+  auto* window = new installer_ui::CMainWindow([on_close](uint32_t) {
+    if (on_close) on_close();
+  });
+  if (!window->Create(title)) {
+    platform::DebugOutput(u"main window not shown: " + window->GetCreateError() + u"\n");
+    return false;
+  }
+  platform::DebugOutput(u"main window shown: " + title + u"\n");
+  return true;
 }
 
 }  // namespace app

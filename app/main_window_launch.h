@@ -5,8 +5,8 @@
 // top. `on_close` is what every close of the window calls to end the
 // process (app/exit_process.h); the window layer cannot reach app/ itself.
 //
-// The main window arrives with installer_ui; until then this creates
-// nothing and returns false, and the installer runs without a window.
+// False (with the reason on the diagnostic output) when the skin does not
+// load or the window system refuses a window.
 #pragma once
 
 #include <string>
