@@ -130,8 +130,12 @@ void MsgBox::ShowQuestion(const std::u16string& content, const std::u16string& t
   callback_ = std::move(callback);
 
   if (owner_ && !owner_alive_.expired()) {
-    owner_->SetEnabled(false);
-    owner_->window()->OnWindowFocus(false);
+    // A second box on the same owner finds it disabled and unfocused already;
+    // blurring it again would forget which control had the focus.
+    if (!OwnerHeldByAnotherBox()) {
+      owner_->SetEnabled(false);
+      owner_->window()->OnWindowFocus(false);
+    }
     owner_disabled_ = true;
   }
   FitWindowToContent();
@@ -222,9 +226,18 @@ void MsgBox::GiveOwnerBack() {
   if (!owner_disabled_) return;
   owner_disabled_ = false;
   if (!owner_ || owner_alive_.expired()) return;
+  // Another box still open on the same owner keeps it disabled.
+  if (OwnerHeldByAnotherBox()) return;
   owner_->SetEnabled(true);
   owner_->window()->OnWindowFocus(true);
   owner_->SetForeground();
+}
+
+bool MsgBox::OwnerHeldByAnotherBox() const {
+  for (const MsgBox* other : Boxes()) {
+    if (other != this && other->owner_ == owner_ && other->owner_disabled_) return true;
+  }
+  return false;
 }
 
 void MsgBox::OnFinalClose(uint32_t code) {

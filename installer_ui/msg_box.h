@@ -10,7 +10,8 @@
 // counts.
 //
 // Closing gives the owner its input and keyboard focus back at once (before
-// the callback can run), fades the box out and closes its window 300 ms
+// the callback can run; with several boxes open on one owner, when the last
+// of them closes), fades the box out and closes its window 300 ms
 // later; the object deletes itself with its window. Callers keep no
 // reference. A box whose window cannot be created is never shown and never
 // calls its callback; a layout that cannot be loaded also shows the system's
@@ -105,6 +106,8 @@ class MsgBox : public ui::Window {
   // Grows the window when its content needs more height than the layout's.
   void FitWindowToContent();
   void GiveOwnerBack();
+  // Whether another open box has disabled the same owner.
+  bool OwnerHeldByAnotherBox() const;
   void OnFinalClose(uint32_t code);
 
   MsgBoxCallback callback_;

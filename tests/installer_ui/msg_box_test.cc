@@ -385,6 +385,12 @@ TEST_F(MsgBoxTest, OwnerTakesNoInputWhileTheBoxIsOpenAndIsFocusedAgainAfter) {
        }},
       {[&] {
          EXPECT_EQ(owner_.clicks(), 0);
+         // The box sits in the middle of its owner.
+         const ui::Point owner_at = owner_native_->GetPosition();
+         const ui::Point box_at = Box()->native_window()->GetPosition();
+         const ui::Size box_size = Box()->GetClientSize();
+         EXPECT_EQ(box_at.x, owner_at.x + (600 - box_size.cx) / 2);
+         EXPECT_EQ(box_at.y, owner_at.y + (400 - box_size.cy) / 2);
          ClickControl(u"btn_no");
        },
        [&] { return Answered(); }},
@@ -395,6 +401,28 @@ TEST_F(MsgBoxTest, OwnerTakesNoInputWhileTheBoxIsOpenAndIsFocusedAgainAfter) {
   EXPECT_EQ(owner_focus_at_answer_, owner_.button());
   EXPECT_TRUE(owner_.IsWindowEnabled());
   EXPECT_EQ(owner_.clicks(), 1);
+}
+
+TEST_F(MsgBoxTest, TwoBoxesOnOneOwnerKeepItDisabledUntilBothAreAnswered) {
+  MsgBox* first = nullptr;
+  RunScenario({
+      {[&] {
+         ShowStandard();
+         first = Box();
+         Show(kExitQuestion, u"已经安装", u"下载完整安装包", owner_native_.get());
+         ASSERT_NE(Box(), first);
+         ClickControl(u"btn_yes");
+       },
+       [&] { return answers_.size() == 1; }},
+      {[&] {
+         EXPECT_FALSE(owner_.IsWindowEnabled());
+         ClickAt(first->native_window(), first->FindControl(u"btn_no"));
+       },
+       [&] { return answers_.size() == 2; }},
+  });
+  EXPECT_EQ(answers_, (std::vector<MsgBoxRet>{MsgBoxRet::kYes, MsgBoxRet::kNo}));
+  EXPECT_TRUE(owner_enabled_at_answer_);
+  EXPECT_EQ(owner_focus_at_answer_, owner_.button());
 }
 
 TEST_F(MsgBoxTest, OnlyTheFirstAnswerCounts) {
