@@ -2,7 +2,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <future>
+#include <limits>
 #include <thread>
 #include <vector>
 
@@ -146,6 +148,41 @@ TEST_F(SdlMessagePumpTest, DelayedTasksRunInDueOrderNotEarlyAndNearlyOnTime) {
     EXPECT_GE(runs[i].second, runs[i].first - 1) << "ran early";
     EXPECT_LT(runs[i].second, runs[i].first + 100) << "delay " << runs[i].first;
   }
+}
+
+TEST(SdlMessagePumpWaitTest, DelayedWaitsShorterThanTenMsAreRaisedToTen) {
+  const struct {
+    int64_t delay_ms;
+    int wait_ms;
+  } cases[] = {{1, 10}, {9, 10}, {10, 10}, {11, 11}, {250, 250}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(SdlMessagePump::DelayedWaitMs(c.delay_ms), c.wait_ms) << c.delay_ms;
+  }
+  // Far delays wait in steps SDL's int timeout can hold.
+  EXPECT_GT(SdlMessagePump::DelayedWaitMs(int64_t{1} << 40), 1000000);
+  EXPECT_LT(SdlMessagePump::DelayedWaitMs(int64_t{1} << 40), std::numeric_limits<int>::max());
+}
+
+TEST_F(SdlMessagePumpTest, ChainOfOneMsDelaysWaitsTenMsEach) {
+  Watchdog watchdog;
+  nbase::MessageLoop loop(nbase::MessageLoop::kUI);
+  constexpr int kLinks = 5;
+  int runs = 0;
+  std::function<void()> link;
+  link = [&] {
+    if (++runs == kLinks) {
+      loop.QuitWhenIdle();
+      return;
+    }
+    loop.PostDelayedTask(link, nbase::TimeDelta::FromMilliseconds(1));
+  };
+  const Clock::time_point start = Clock::now();
+  loop.PostDelayedTask(link, nbase::TimeDelta::FromMilliseconds(1));
+  loop.Run();
+  ASSERT_EQ(runs, kLinks);
+  // Each link waited for a raised 10 ms timer, not for 1 ms; allow the loop
+  // clock's whole-millisecond rounding per link.
+  EXPECT_GE(MsSince(start), int64_t{kLinks} * (SdlMessagePump::kMinDelayedWaitMs - 1));
 }
 
 // A UI thread like the installer's: registered as thread 0 on the calling

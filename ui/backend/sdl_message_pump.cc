@@ -21,6 +21,10 @@ SdlMessagePump::~SdlMessagePump() {
   // drops it as stale.
 }
 
+int SdlMessagePump::DelayedWaitMs(int64_t delay_ms) {
+  return static_cast<int>(std::clamp<int64_t>(delay_ms, kMinDelayedWaitMs, kMaxWaitMs));
+}
+
 uint32_t SdlMessagePump::WakeUpEventType() {
   static const uint32_t type = [] {
     uint32_t registered = SDL_RegisterEvents(1);
@@ -127,7 +131,7 @@ void SdlMessagePump::WaitForWork() {
       next_delayed_time_ = nbase::TickClock();
       return;
     }
-    timeout_ms = static_cast<int>(std::min(delay, kMaxWaitMs));
+    timeout_ms = DelayedWaitMs(delay);
   }
   if (will_wait_hook_) will_wait_hook_();
   SDL_Event event;

@@ -9,10 +9,11 @@
 //  - A wake-up taken from the queue lets one further event through (handled
 //    at once, with a new wake-up pushed) so that a stream of tasks never
 //    starves input and painting.
-//  - The wait ends no later than the next delayed time (rounded up to whole
-//    milliseconds, so delayed work never runs early); there is no separate
-//    system timer to raise to a minimum, as SDL has no modal loop of its own
-//    that would need one.
+//  - The wait ends at the next delayed time (rounded up to whole
+//    milliseconds, so delayed work never runs early), but a delayed wake-up
+//    is never sooner than kMinDelayedWaitMs: like a window-system timer, a
+//    wait shorter than that is raised to it, so a chain of tiny delays cannot
+//    keep the UI thread spinning.
 //  - Run may be entered again from an event handler or from a task (a nested
 //    run, e.g. a modal dialog). Which tasks run inside it is the loop's rule:
 //    a nested run opened from an event handler runs posted tasks; one opened
@@ -56,6 +57,12 @@ class SdlMessagePump : public nbase::MessagePump {
   void SetEventHandler(EventHandler handler) { event_handler_ = std::move(handler); }
   // Called just before the pump blocks in SDL's wait (measurements, tests).
   void SetWillWaitHook(std::function<void()> hook) { will_wait_hook_ = std::move(hook); }
+
+  // The shortest wait for delayed work, in milliseconds.
+  static constexpr int kMinDelayedWaitMs = 10;
+  // How long the pump sleeps for delayed work due in `delay_ms` (> 0):
+  // rounded-up milliseconds, at least kMinDelayedWaitMs, capped for SDL.
+  static int DelayedWaitMs(int64_t delay_ms);
 
   // The SDL event type of wake-ups (registered once per process).
   static uint32_t WakeUpEventType();
