@@ -1,5 +1,8 @@
 #include "base/thread.h"
 
+#include <algorithm>
+#include <cerrno>
+
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
@@ -46,10 +49,17 @@ void Thread::SetCurrentThreadId(bool running) {
 
 void* Thread::ThreadMain(void* arg) {
   Thread* self = static_cast<Thread*>(arg);
-  int nice_value = NiceValueForPriority(self->priority_);
-  if (nice_value != 0) {
-    // Fails quietly without the right to raise a priority: the default stays.
-    setpriority(PRIO_PROCESS, static_cast<id_t>(syscall(SYS_gettid)), nice_value);
+  const int offset = NiceValueForPriority(self->priority_);
+  if (offset != 0) {
+    // Relative to the nice value the thread inherited, so a program started
+    // with `nice` keeps its workers ordered the same way. Fails quietly
+    // without the right to raise a priority: the inherited value stays.
+    const id_t tid = static_cast<id_t>(syscall(SYS_gettid));
+    errno = 0;
+    const int inherited = getpriority(PRIO_PROCESS, tid);
+    if (errno == 0) {
+      setpriority(PRIO_PROCESS, tid, std::clamp(inherited + offset, -20, 19));
+    }
   }
   self->SetCurrentThreadId(true);
   self->Run();

@@ -3,8 +3,9 @@
 // Priorities keep the installer's values: 0 leaves the default; 1 lowest,
 // 2 below normal, 3 highest, 4 time critical; any other value above 4 means
 // below normal. Linux threads have no such classes, so they map to the
-// thread's nice value (set with setpriority on the thread's own id as it
-// starts): lowest +10, below normal +5, highest -5, time critical -10. Raising
+// thread's nice value, changed relative to the inherited one with
+// setpriority on the thread's own id as it starts: lowest +10, below normal
+// +5, highest -5, time critical -10 (clamped to -20..19). Raising
 // a priority (a negative nice value) needs CAP_SYS_NICE; without it the
 // thread keeps the default priority and runs all the same.
 #pragma once
