@@ -64,8 +64,16 @@ enum KeyCode : int32_t {
   kKeyEnd = 0x23,
   kKeyHome = 0x24,
   kKeyLeft = 0x25,
+  kKeyUp = 0x26,
   kKeyRight = 0x27,
+  kKeyDown = 0x28,
   kKeyDelete = 0x2E,
+};
+
+// Modifier keys held during a key event (EventArgs::modifiers).
+enum KeyModifier : uint32_t {
+  kModShift = 1,
+  kModControl = 2,
 };
 
 struct EventArgs {
@@ -74,6 +82,7 @@ struct EventArgs {
   uint32_t timestamp = 0;  // milliseconds of the monotonic clock, 32-bit wrap
   Point mouse_point;       // the window's last mouse position
   int32_t key = 0;         // key code (key events) or UTF-16 unit (char events)
+  uint32_t modifiers = 0;  // KeyModifier bits of key-down events
 };
 
 // A control event handler. Returning false stops the event: later handlers

@@ -61,6 +61,24 @@ void RichEdit::SetAttribute(const std::u16string& name, const std::u16string& va
   }
 }
 
+namespace {
+
+bool IsLead(char16_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsTrail(char16_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
+
+// Word characters for double-click selection: anything but blanks and ASCII
+// punctuation (so a run of Chinese text or a path component is one word).
+bool IsWordChar(char16_t c) {
+  if (c == u' ' || c == u'\t' || c == u'\n' || c == u'\r' || c == 0x3000) return false;
+  if (c < 0x80 && !((c >= u'0' && c <= u'9') || (c >= u'a' && c <= u'z') ||
+                    (c >= u'A' && c <= u'Z') || c == u'_')) {
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
 void RichEdit::SetText(const std::u16string& text) {
   std::u16string t = text;
   if (limit_text_ > 0 && t.size() > static_cast<size_t>(limit_text_)) t.resize(limit_text_);
@@ -69,14 +87,66 @@ void RichEdit::SetText(const std::u16string& text) {
     size_t end = t.find_first_of(u"\r\n");
     if (end != std::u16string::npos) t.resize(end);
   }
-  caret_ = t.size();
+  caret_ = anchor_ = t.size();
+  composition_.clear();
   if (t == text_) return;
   text_ = std::move(t);
   Invalidate();
   Arrange();
 }
 
-void RichEdit::SetCaret(size_t caret) { caret_ = std::min(caret, text_.size()); }
+size_t RichEdit::PreviousOffset(size_t i) const {
+  if (i == 0) return 0;
+  --i;
+  if (i > 0 && IsTrail(text_[i]) && IsLead(text_[i - 1])) --i;
+  return i;
+}
+
+size_t RichEdit::NextOffset(size_t i) const {
+  if (i >= text_.size()) return text_.size();
+  ++i;
+  if (i < text_.size() && IsTrail(text_[i]) && IsLead(text_[i - 1])) ++i;
+  return i;
+}
+
+void RichEdit::SetCaret(size_t caret) { SetSel(caret, caret); }
+
+void RichEdit::SetSel(size_t anchor, size_t caret) {
+  auto fit = [this](size_t i) {
+    i = std::min(i, text_.size());
+    if (i > 0 && i < text_.size() && IsTrail(text_[i]) && IsLead(text_[i - 1])) --i;
+    return i;
+  };
+  anchor = fit(anchor);
+  caret = fit(caret);
+  if (anchor == anchor_ && caret == caret_) return;
+  anchor_ = anchor;
+  caret_ = caret;
+  Invalidate();
+}
+
+void RichEdit::MoveCaret(size_t caret, bool extend) { SetSel(extend ? anchor_ : caret, caret); }
+
+std::u16string RichEdit::Copy() const {
+  if (password_ || !HasSelection()) return std::u16string();
+  return text_.substr(GetSelectionStart(), GetSelectionEnd() - GetSelectionStart());
+}
+
+bool RichEdit::Cut(std::u16string* cut) {
+  if (password_ || !HasSelection() || !IsEditable()) return false;
+  std::u16string taken = Copy();
+  if (!ReplaceRange(GetSelectionStart(), GetSelectionEnd(), u"")) return false;
+  if (cut) *cut = std::move(taken);
+  TextChangedByUser();
+  return true;
+}
+
+void RichEdit::SetCompositionText(const std::u16string& text) {
+  std::u16string t = IsEditable() ? text : std::u16string();
+  if (t == composition_) return;
+  composition_ = std::move(t);
+  Invalidate();
+}
 
 void RichEdit::SetMultiLine(bool multi_line) {
   multi_line_ = multi_line;
@@ -108,11 +178,18 @@ bool RichEdit::InsertText(const std::u16string& text) {
     size_t end = t.find_first_of(u"\r\n");
     if (end != std::u16string::npos) t.resize(end);
   }
+  const size_t from = GetSelectionStart();
+  const size_t to = GetSelectionEnd();
   if (limit_text_ > 0) {
-    size_t room = text_.size() < static_cast<size_t>(limit_text_) ? limit_text_ - text_.size() : 0;
-    if (t.size() > room) t.resize(room);
+    const size_t kept = text_.size() - (to - from);
+    size_t room = kept < static_cast<size_t>(limit_text_) ? limit_text_ - kept : 0;
+    if (t.size() > room) {
+      // Never keep half of a surrogate pair.
+      if (room > 0 && IsLead(t[room - 1])) --room;
+      t.resize(room);
+    }
   }
-  if (!ReplaceRange(caret_, caret_, t)) return false;
+  if (!ReplaceRange(from, to, t)) return false;
   TextChangedByUser();
   return true;
 }
@@ -122,7 +199,7 @@ bool RichEdit::ReplaceRange(size_t from, size_t to, const std::u16string& text) 
   to = std::min(std::max(to, from), text_.size());
   if (from == to && text.empty()) return false;
   text_.replace(from, to - from, text);
-  caret_ = from + text.size();
+  caret_ = anchor_ = from + text.size();
   Invalidate();
   Arrange();
   return true;
@@ -130,62 +207,169 @@ bool RichEdit::ReplaceRange(size_t from, size_t to, const std::u16string& text) 
 
 void RichEdit::TextChangedByUser() { SendEvent(kEventTextChange); }
 
-void RichEdit::HandleEvent(const EventArgs& args) {
-  if (args.type == kEventChar) {
-    // Control characters arrive as key-down events; typed text only here.
-    if (args.key >= 0x20 && args.key != 0x7F) InsertText(std::u16string(1, char16_t(args.key)));
-    return;
+Rect RichEdit::GetTextRect() const {
+  const Rect& pos = GetPos();
+  const Rect& pad = text_padding_;
+  return Rect{pos.left + pad.left, pos.top + pad.top,
+              std::max(pos.left + pad.left, pos.right - pad.right),
+              std::max(pos.top + pad.top, pos.bottom - pad.bottom)};
+}
+
+int32_t RichEdit::WrapWidth() const { return multi_line_ ? std::max(1, GetTextRect().Width()) : 0; }
+
+int32_t RichEdit::UpdateScroll() {
+  TextMeasurer* measurer = TextMeasurer::Instance();
+  if (multi_line_ || !measurer) {
+    scroll_x_ = 0;
+    return scroll_x_;
   }
-  if (args.type == kEventKeyDown) {
-    const bool editable = IsEditable();
-    switch (args.key) {
-      case kKeyBack: {
-        if (!editable || caret_ == 0) break;
-        // A surrogate pair goes as one character.
-        size_t from = caret_ - 1;
-        if (from > 0 && text_[from] >= 0xDC00 && text_[from] <= 0xDFFF &&
-            text_[from - 1] >= 0xD800 && text_[from - 1] <= 0xDBFF) {
-          --from;
-        }
-        if (ReplaceRange(from, caret_, u"")) TextChangedByUser();
-        break;
+  // The caret stays in view, with the composition after it.
+  const std::u16string shown = text_.substr(0, caret_) + composition_;
+  const int32_t caret_x = measurer->CaretRect(GetFontSpec(), shown, 0, true, shown.size()).left;
+  const int32_t full = measurer->Measure(GetFontSpec(), text_ + composition_, 0, true).cx;
+  const int32_t width = GetTextRect().Width();
+  if (caret_x - scroll_x_ > width - 1) scroll_x_ = caret_x - (width - 1);
+  if (caret_x < scroll_x_) scroll_x_ = caret_x;
+  // No empty room after the end of a scrolled text.
+  scroll_x_ = std::max(0, std::min(scroll_x_, full + 1 - width));
+  return scroll_x_;
+}
+
+size_t RichEdit::CaretFromPoint(Point point) {
+  TextMeasurer* measurer = TextMeasurer::Instance();
+  if (!measurer) return caret_;
+  const Rect rect = GetTextRect();
+  const Point local{point.x - rect.left + scroll_x_, point.y - rect.top};
+  return std::min(text_.size(),
+                  measurer->HitTest(GetFontSpec(), text_, WrapWidth(), !multi_line_, local));
+}
+
+size_t RichEdit::LineMove(int direction) {
+  TextMeasurer* measurer = TextMeasurer::Instance();
+  if (!measurer) return caret_;
+  const FontSpec font = GetFontSpec();
+  const Rect caret = measurer->CaretRect(font, text_, WrapWidth(), false, caret_);
+  const Point target{caret.left, direction < 0 ? caret.top - 1 : caret.bottom + 1};
+  if (target.y < 0) return 0;
+  const Size all = measurer->Measure(font, text_, WrapWidth(), false);
+  if (target.y >= all.cy) return text_.size();
+  return measurer->HitTest(font, text_, WrapWidth(), false, target);
+}
+
+void RichEdit::SelectWordAt(size_t i) {
+  i = std::min(i, text_.size());
+  size_t from = i;
+  size_t to = i;
+  if (i < text_.size() && IsWordChar(text_[i])) {
+    while (from > 0 && IsWordChar(text_[from - 1])) --from;
+    while (to < text_.size() && IsWordChar(text_[to])) ++to;
+  } else if (i < text_.size()) {
+    to = NextOffset(i);
+  }
+  SetSel(from, to);
+}
+
+void RichEdit::HandleKeyDown(const EventArgs& args) {
+  const bool editable = IsEditable();
+  const bool shift = (args.modifiers & kModShift) != 0;
+  const bool control = (args.modifiers & kModControl) != 0;
+  // Without Shift a caret key first collapses a selection to its side.
+  const bool collapse = HasSelection() && !shift;
+  switch (args.key) {
+    case kKeyBack:
+      if (!editable) break;
+      if (HasSelection()) {
+        InsertText(u"");
+      } else if (caret_ > 0 && ReplaceRange(PreviousOffset(caret_), caret_, u"")) {
+        TextChangedByUser();
       }
-      case kKeyDelete: {
-        if (!editable || caret_ >= text_.size()) break;
-        size_t to = caret_ + 1;
-        if (to < text_.size() && text_[caret_] >= 0xD800 && text_[caret_] <= 0xDBFF &&
-            text_[to] >= 0xDC00 && text_[to] <= 0xDFFF) {
-          ++to;
-        }
-        if (ReplaceRange(caret_, to, u"")) TextChangedByUser();
-        break;
+      break;
+    case kKeyDelete:
+      if (!editable) break;
+      if (HasSelection()) {
+        InsertText(u"");
+      } else if (caret_ < text_.size() && ReplaceRange(caret_, NextOffset(caret_), u"")) {
+        TextChangedByUser();
       }
-      case kKeyReturn:
-        if (want_return_msg_) {
-          SendEvent(kEventReturn);
-        } else if (multi_line_) {
-          InsertText(u"\n");
-        }
-        break;
-      case kKeyTab:
-        if (WantsTab()) InsertText(u"\t");
-        break;
-      case kKeyLeft:
-        if (caret_ > 0) --caret_;
-        break;
-      case kKeyRight:
-        if (caret_ < text_.size()) ++caret_;
-        break;
-      case kKeyHome:
-        caret_ = 0;
-        break;
-      case kKeyEnd:
-        caret_ = text_.size();
-        break;
-      default:
-        break;
+      break;
+    case kKeyReturn:
+      if (want_return_msg_) {
+        SendEvent(kEventReturn);
+      } else if (multi_line_) {
+        InsertText(u"\n");
+      }
+      break;
+    case kKeyTab:
+      if (WantsTab()) InsertText(u"\t");
+      break;
+    case kKeyLeft:
+      MoveCaret(collapse ? GetSelectionStart() : PreviousOffset(caret_), shift);
+      break;
+    case kKeyRight:
+      MoveCaret(collapse ? GetSelectionEnd() : NextOffset(caret_), shift);
+      break;
+    case kKeyUp:
+    case kKeyDown:
+      if (multi_line_) MoveCaret(LineMove(args.key == kKeyUp ? -1 : 1), shift);
+      break;
+    case kKeyHome: {
+      size_t to = 0;
+      if (multi_line_ && !control) {
+        const size_t nl = caret_ == 0 ? std::u16string::npos : text_.rfind(u'\n', caret_ - 1);
+        to = nl == std::u16string::npos ? 0 : nl + 1;
+      }
+      MoveCaret(to, shift);
+      break;
     }
-    return;
+    case kKeyEnd: {
+      size_t to = text_.size();
+      if (multi_line_ && !control) {
+        const size_t nl = text_.find(u'\n', caret_);
+        if (nl != std::u16string::npos) to = nl;
+      }
+      MoveCaret(to, shift);
+      break;
+    }
+    case 'A':
+      if (control) SelectAll();
+      break;
+    default:
+      break;
+  }
+}
+
+void RichEdit::HandleEvent(const EventArgs& args) {
+  switch (args.type) {
+    case kEventChar:
+      // Control characters arrive as key-down events; typed text only here.
+      if (args.key >= 0x20 && args.key != 0x7F) InsertText(std::u16string(1, char16_t(args.key)));
+      return;
+    case kEventKeyDown:
+      HandleKeyDown(args);
+      return;
+    case kEventMouseButtonDown:
+      if (IsEnabled()) {
+        const size_t at = CaretFromPoint(args.mouse_point);
+        SetSel(at, at);
+        dragging_ = true;
+      }
+      break;
+    case kEventMouseMove:
+      if (dragging_ && IsEnabled()) MoveCaret(CaretFromPoint(args.mouse_point), true);
+      break;
+    case kEventMouseButtonUp:
+      dragging_ = false;
+      break;
+    case kEventMouseDoubleClick:
+      if (IsEnabled()) SelectWordAt(CaretFromPoint(args.mouse_point));
+      dragging_ = false;
+      break;
+    case kEventKillFocus:
+      dragging_ = false;
+      SetCompositionText(u"");
+      break;
+    default:
+      break;
   }
   Control::HandleEvent(args);
 }

@@ -1,11 +1,16 @@
-// RichEdit: the model of an edit field: its text, a caret, single- or
-// multi-line, read-only, enabled, plain or rich text. User input (typed
-// characters, back space, delete, return, caret keys) edits the text when
-// the field is enabled and not read-only, and every change the user makes
-// sends kEventTextChange to the handlers; setting the text from code does
-// not. The field also measures its fit-to-content height at a width.
+// RichEdit: the model of an edit field: its text, a caret and a selection,
+// single- or multi-line, read-only, enabled, plain or rich text, and the
+// input method's composition shown at the caret. User input (typed
+// characters, back space, delete, return, caret keys with Shift for
+// selecting, Ctrl+A, mouse press-drag and double-click) edits the text when
+// the field is enabled and not read-only; a read-only field still selects
+// and copies. Every change the user makes sends one kEventTextChange to the
+// handlers; setting the text from code does not. The field also measures its
+// fit-to-content height at a width. The clipboard itself is the backend's:
+// it asks the field for Copy, Cut and InsertText (paste).
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 
@@ -33,9 +38,40 @@ class RichEdit : public Control {
   // Inserts text at the caret as the user would (paste): only when the
   // field is editable, sending one text-change event. Returns whether the
   // text changed.
+  // The text replaces the selection, if any; an empty text deletes it.
   bool InsertText(const std::u16string& text);
   size_t GetCaret() const { return caret_; }
+  // Moves the caret and drops the selection.
   void SetCaret(size_t caret);
+
+  // The selection runs between the anchor and the caret (either order).
+  size_t GetSelectionStart() const { return std::min(anchor_, caret_); }
+  size_t GetSelectionEnd() const { return std::max(anchor_, caret_); }
+  bool HasSelection() const { return anchor_ != caret_; }
+  // Selects from `anchor` to `caret` (cut to the text, never inside a
+  // surrogate pair).
+  void SetSel(size_t anchor, size_t caret);
+  void SelectAll() { SetSel(0, text_.size()); }
+  // The selected text for the clipboard; empty for a password field.
+  std::u16string Copy() const;
+  // Removes the selection as the user would and gives it in `cut`; false
+  // (nothing removed) without a selection, for a password field or when the
+  // field is not editable.
+  bool Cut(std::u16string* cut);
+
+  // The input method's uncommitted text, drawn underlined at the caret; it
+  // is not part of the text. Only an editable field keeps one.
+  void SetCompositionText(const std::u16string& text);
+  const std::u16string& GetCompositionText() const { return composition_; }
+
+  // Where the text is drawn: the text area (position minus padding) and the
+  // horizontal scroll of a single-line field, kept so that the caret stays
+  // in view. UpdateScroll recomputes it (the renderer calls it per frame).
+  Rect GetTextRect() const;
+  int32_t GetScrollX() const { return scroll_x_; }
+  int32_t UpdateScroll();
+  // The caret offset nearest to a point in window coordinates.
+  size_t CaretFromPoint(Point point);
 
   bool IsReadOnly() const { return read_only_; }
   void SetReadOnly(bool read_only) { read_only_ = read_only; }
@@ -72,9 +108,22 @@ class RichEdit : public Control {
  private:
   bool ReplaceRange(size_t from, size_t to, const std::u16string& text);
   void TextChangedByUser();
+  void HandleKeyDown(const EventArgs& args);
+  // Moves the caret; with `extend` the anchor stays (the selection grows).
+  void MoveCaret(size_t caret, bool extend);
+  size_t PreviousOffset(size_t i) const;
+  size_t NextOffset(size_t i) const;
+  // The caret one line up (-1) or down (+1) of a multi-line field.
+  size_t LineMove(int direction);
+  void SelectWordAt(size_t i);
+  int32_t WrapWidth() const;
 
   std::u16string text_;
   size_t caret_ = 0;
+  size_t anchor_ = 0;
+  bool dragging_ = false;
+  int32_t scroll_x_ = 0;
+  std::u16string composition_;
   int32_t font_ = 0;
   Rect text_padding_;
   uint32_t text_color_ = 0;

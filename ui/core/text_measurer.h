@@ -33,6 +33,19 @@ class TextMeasurer {
   virtual Size Measure(const FontSpec& font, std::u16string_view text, int32_t max_width,
                        bool single_line) = 0;
 
+  // Caret geometry for editing, with the same layout rules as Measure and
+  // positions relative to the text's top-left corner. `index` and the
+  // result of HitTest are UTF-16 offsets in `text`, never inside a
+  // surrogate pair. The defaults measure prefixes of the first line, which
+  // suits measurers without a layout engine; the pango measurer wraps.
+  //
+  // The caret before `index`: x, top and line height (right = left + 1).
+  virtual Rect CaretRect(const FontSpec& font, std::u16string_view text, int32_t max_width,
+                         bool single_line, size_t index);
+  // The caret offset nearest to `point`.
+  virtual size_t HitTest(const FontSpec& font, std::u16string_view text, int32_t max_width,
+                         bool single_line, Point point);
+
   // Installs the process-wide measurer (not owned; nullptr removes it).
   static void SetInstance(TextMeasurer* measurer);
   static TextMeasurer* Instance();

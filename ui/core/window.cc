@@ -281,7 +281,7 @@ void Window::FocusNext() {
   SetFocus(order[next]);
 }
 
-void Window::OnKeyDown(int32_t key) {
+void Window::OnKeyDown(int32_t key, uint32_t modifiers) {
   if (!window_enabled_) return;
   if (key == kKeyEscape && OnEscape()) return;
   if (key == kKeyTab && !(focus_ && focus_->WantsTab())) {
@@ -295,6 +295,7 @@ void Window::OnKeyDown(int32_t key) {
   args.timestamp = GetTickCount32();
   args.mouse_point = last_mouse_;
   args.key = key;
+  args.modifiers = modifiers;
   focus_->Event(args);
 }
 

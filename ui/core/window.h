@@ -121,7 +121,8 @@ class Window : public virtual nbase::SupportWeakCallback {
   void OnRightButtonDown(Point point);
   // The pointer left the window: the hot control goes back to normal.
   void OnMouseLeaveWindow();
-  void OnKeyDown(int32_t key);
+  // `modifiers`: KeyModifier bits held with the key.
+  void OnKeyDown(int32_t key, uint32_t modifiers = 0);
   void OnKeyUp(int32_t key);
   void OnChar(char16_t ch);
   // The Escape key, before the focused control sees it. Return true when

@@ -2,6 +2,7 @@
 
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <utility>
 
 #include "base/utf.h"
@@ -47,6 +48,21 @@ Size PangoTextMeasurer::Measure(const FontSpec& font, std::u16string_view text, 
   auto it = state_->cache.find(key);
   if (it != state_->cache.end()) return it->second;
 
+  const std::string utf8 = nbase::Utf16ToUtf8(text);
+  Prepare(font, utf8, max_width, single_line);
+  PangoLayout* layout = state_->layout;
+  int width = 0;
+  int height = 0;
+  pango_layout_get_pixel_size(layout, &width, &height);
+  Size size{width, height};
+
+  if (state_->cache.size() >= kMaxCacheEntries) state_->cache.clear();
+  state_->cache.emplace(std::move(key), size);
+  return size;
+}
+
+void PangoTextMeasurer::Prepare(const FontSpec& font, const std::string& utf8, int32_t max_width,
+                                bool single_line) {
   PangoFontDescription* desc = pango_font_description_new();
   const std::string family = ResolveFace(font.face);
   pango_font_description_set_family(desc, family.c_str());
@@ -57,7 +73,6 @@ Size PangoTextMeasurer::Measure(const FontSpec& font, std::u16string_view text, 
   PangoLayout* layout = state_->layout;
   pango_layout_set_font_description(layout, desc);
   pango_font_description_free(desc);
-  const std::string utf8 = nbase::Utf16ToUtf8(text);
   pango_layout_set_text(layout, utf8.data(), static_cast<int>(utf8.size()));
   pango_layout_set_single_paragraph_mode(layout, single_line);
   if (!single_line && max_width > 0) {
@@ -66,14 +81,45 @@ Size PangoTextMeasurer::Measure(const FontSpec& font, std::u16string_view text, 
   } else {
     pango_layout_set_width(layout, -1);
   }
-  int width = 0;
-  int height = 0;
-  pango_layout_get_pixel_size(layout, &width, &height);
-  Size size{width, height};
+}
 
-  if (state_->cache.size() >= kMaxCacheEntries) state_->cache.clear();
-  state_->cache.emplace(std::move(key), size);
-  return size;
+namespace {
+
+// UTF-8 byte offset of the UTF-16 offset `index` and back.
+int Utf8Offset(std::u16string_view text, size_t index) {
+  return static_cast<int>(nbase::Utf16ToUtf8(text.substr(0, std::min(index, text.size()))).size());
+}
+
+size_t Utf16Offset(const std::string& utf8, int byte_index) {
+  byte_index = std::clamp(byte_index, 0, static_cast<int>(utf8.size()));
+  return nbase::Utf8ToUtf16(std::string_view(utf8).substr(0, byte_index)).size();
+}
+
+}  // namespace
+
+Rect PangoTextMeasurer::CaretRect(const FontSpec& font, std::u16string_view text, int32_t max_width,
+                                  bool single_line, size_t index) {
+  const std::string utf8 = nbase::Utf16ToUtf8(text);
+  Prepare(font, utf8, max_width, single_line);
+  PangoRectangle pos{0, 0, 0, 0};
+  pango_layout_index_to_pos(state_->layout, Utf8Offset(text, index), &pos);
+  const int32_t x = PANGO_PIXELS(pos.x);
+  const int32_t y = PANGO_PIXELS(pos.y);
+  return Rect{x, y, x + 1, y + std::max(1, PANGO_PIXELS(pos.height))};
+}
+
+size_t PangoTextMeasurer::HitTest(const FontSpec& font, std::u16string_view text, int32_t max_width,
+                                  bool single_line, Point point) {
+  const std::string utf8 = nbase::Utf16ToUtf8(text);
+  Prepare(font, utf8, max_width, single_line);
+  int index = 0;
+  int trailing = 0;
+  pango_layout_xy_to_index(state_->layout, point.x * PANGO_SCALE, point.y * PANGO_SCALE, &index,
+                           &trailing);
+  // `trailing` counts characters past the grapheme's start.
+  const char* p = utf8.c_str() + std::clamp(index, 0, static_cast<int>(utf8.size()));
+  for (; trailing > 0 && *p; --trailing) p = g_utf8_next_char(p);
+  return Utf16Offset(utf8, static_cast<int>(p - utf8.c_str()));
 }
 
 }  // namespace ui

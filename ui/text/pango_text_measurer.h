@@ -26,12 +26,18 @@ class PangoTextMeasurer : public TextMeasurer {
 
   Size Measure(const FontSpec& font, std::u16string_view text, int32_t max_width,
                bool single_line) override;
+  Rect CaretRect(const FontSpec& font, std::u16string_view text, int32_t max_width,
+                 bool single_line, size_t index) override;
+  size_t HitTest(const FontSpec& font, std::u16string_view text, int32_t max_width,
+                 bool single_line, Point point) override;
 
   // The face name pango is asked for when a skin names `face`.
   static std::string ResolveFace(const std::u16string& face);
 
  private:
   struct State;
+  // Sets up the shared layout for `text` as Measure lays it out.
+  void Prepare(const FontSpec& font, const std::string& utf8, int32_t max_width, bool single_line);
   std::unique_ptr<State> state_;
 };
 
