@@ -1,0 +1,286 @@
+// The real installer, started as main.cc starts it, with one more thread
+// that plays a user through the download and installation flow: it starts
+// the installation, watches the bar and its label, answers the questions
+// and leaves through the result pages. The test around it serves the
+// package, watches the processes and reads the reports and records.
+//
+// Scenario (first argument) and its environment:
+//   install    start, wait for the installed page; VARNIK_DRIVER_GATE: a file
+//              created once the installing text is on show (the gated
+//              package waits for it); VARNIK_DRIVER_LEAVE: "startapp" or
+//              "exit", the installed page's button that ends the run;
+//              VARNIK_DRIVER_CHOOSE_DIR: the folder the chooser must give
+//              before the start (the folder bar's button is used).
+//   app_running   the product application runs: "重试", then "强制关闭".
+//   fails_twice   the package fails; "重新安装"; it fails again.
+//   detect     the close button on the welcome page; VARNIK_DRIVER_INSTALLED
+//              "1" when the product must count as installed.
+//
+// Output: "CHECK ok/FAIL" lines, "SAMPLE" lines of the progress display, and
+// "SCENARIO DONE" just before the final action.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "app/main_thread.h"
+#include "app/termination_signal_watcher.h"
+#include "base/string_util.h"
+#include "base/utf.h"
+#include "installer_ui/main_window.h"
+#include "platform/system_info.h"
+#include "platform/system_message_box.h"
+#include "tests/installer_ui/window_driver.h"
+#include "ui/backend/sdl_backend.h"
+#include "ui/backend/sdl_system_message_box.h"
+#include "ui/core/progress.h"
+#include "ui/text/pango_text_measurer.h"
+
+namespace {
+
+using installer_ui::CMainWindow;
+using W = varnik_test::WindowDriver;
+
+constexpr int kWelcome = 0;
+constexpr int kDownloading = 1;
+constexpr int kInstalling = 2;
+constexpr int kInstalled = 3;
+constexpr int kWaitingForApp = 5;
+constexpr int kInstallFailed = 6;
+constexpr int kRetention = 7;
+
+// One look at the progress display, taken in one UI task.
+struct Sample {
+  int stage = 0;
+  int progress = 0;
+  int bar = -1;
+  std::string label;
+};
+
+Sample TakeSample() {
+  return W::OnUi<Sample>([] {
+    CMainWindow* window = CMainWindow::Instance();
+    Sample s;
+    s.stage = static_cast<int>(window->stage());
+    s.progress = window->progress();
+    if (auto* bar = dynamic_cast<ui::Progress*>(window->FindControl(u"progress_install"))) {
+      s.bar = bar->GetValue();
+    }
+    if (auto* label = dynamic_cast<ui::Label*>(window->FindControl(u"progress_install_value"))) {
+      s.label = nbase::Utf16ToUtf8(label->GetText());
+    }
+    return s;
+  });
+}
+
+// The label the display must show for a progress in tenths of a percent.
+std::string ExpectedLabel(int progress) {
+  char number[32];
+  std::snprintf(number, sizeof number, "%d.%d%%", progress / 10, progress % 10);
+  return std::string(progress > 900 ? "下载完成，正在安装，请不要关闭："
+                                    : "正在下载，请不要关闭：") +
+         number;
+}
+
+bool IsInstallingText(const std::string& label) {
+  return label.rfind("下载完成，正在安装", 0) == 0;
+}
+
+// Bar, label and progress agree with one another.
+void CheckSample(const Sample& s, const std::string& what) {
+  const std::string line = "stage " + std::to_string(s.stage) + " progress " +
+                           std::to_string(s.progress) + " bar " + std::to_string(s.bar) +
+                           " label " + s.label;
+  W::Print("SAMPLE " + line);
+  W::Check(s.bar == s.progress / 10 && s.label == ExpectedLabel(s.progress), what, line);
+}
+
+std::string ReasonLine(int32_t code, const char* ending) {
+  return "失败原因：" + nbase::Utf16ToUtf8(platform::SystemErrorText(code)) + ending;
+}
+
+void CheckReasonLine(int32_t code, const char* ending) {
+  const std::string reason = W::Text(u"download_failed_msg");
+  W::CheckEq(reason, ReasonLine(code, ending), "reason line");
+  W::Check(reason.find('\n') == std::string::npos && reason.find('\r') == std::string::npos,
+           "reason line on one line", reason);
+}
+
+void CheckInstalledPage() {
+  W::Check(W::Visible(u"installedpage") && !W::Visible(u"installpage") &&
+               !W::Visible(u"installfaildpage") && W::Visible(u"btn_exit") &&
+               W::Visible(u"btn_startapp"),
+           "installed page");
+}
+
+void CheckFailurePage(bool reinstall_offered) {
+  W::Check(W::Visible(u"installfaildpage") && !W::Visible(u"installpage") &&
+               W::Visible(u"btn_exit") && W::Visible(u"btn_reinstall") == reinstall_offered,
+           std::string("failure page, reinstall ") + (reinstall_offered ? "offered" : "hidden"));
+}
+
+void StartInstallation() {
+  W::Click(u"btn_startinstall");
+  W::Check(W::Visible(u"installpage") && !W::Visible(u"welcompage") && !W::Visible(u"btn_exit"),
+           "installing page without a close button");
+}
+
+// Samples the display while the download runs and until the installing text
+// shows, then opens the gate (if any) and waits for the installed page.
+void InstallScenario() {
+  const std::string chosen = W::Env("VARNIK_DRIVER_CHOOSE_DIR");
+  if (!chosen.empty()) {
+    W::Click(u"btn_customize");
+    W::Click(u"btn_changeinstallpath");
+    W::CheckEq(W::Text(u"edit_installdir"), chosen, "chosen folder shown");
+  }
+  StartInstallation();
+  const std::string gate = W::Env("VARNIK_DRIVER_GATE");
+  if (!gate.empty()) {
+    std::vector<Sample> samples;
+    W::WaitUntil(
+        [&] {
+          samples.push_back(TakeSample());
+          return samples.back().stage != kDownloading;
+        },
+        "download done");
+    // The package waits for the gate, so the run cannot end before a tick.
+    W::WaitUntil(
+        [&] {
+          samples.push_back(TakeSample());
+          return IsInstallingText(samples.back().label);
+        },
+        "installing text");
+    bool ordered = true;
+    bool installing_seen = false;
+    for (const Sample& s : samples) {
+      CheckSample(s, "display consistent");
+      if (s.stage == kDownloading) {
+        ordered = ordered && !installing_seen && s.progress <= 900;
+      } else {
+        ordered = ordered && s.stage == kInstalling;
+        installing_seen = true;
+        // From 90.0 on, each tick adds 0.3 up to 95.1.
+        ordered = ordered && s.progress >= 900 && (s.progress - 900) % 3 == 0;
+      }
+    }
+    W::Check(ordered,
+             "downloading values up to 90.0, then 90.0 plus ticks of 0.3 while installing");
+    W::Check(samples.back().progress > 900 && samples.back().progress <= 951,
+             "installing text from 90.3 on", samples.back().label);
+    const int fd = open(gate.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
+    W::Check(fd >= 0, "gate opened");
+    if (fd >= 0) close(fd);
+  }
+  W::WaitUntil([] { return W::Stage() == kInstalled; }, "installed", std::chrono::seconds(60));
+  CheckInstalledPage();
+  const Sample last = TakeSample();
+  W::Check(last.stage == kInstalled, "installed stage");
+  W::Done();
+  W::Click(W::Env("VARNIK_DRIVER_LEAVE") == "exit" ? u"btn_exit" : u"btn_startapp");
+}
+
+void CheckAppQuestion(const std::string& what) {
+  W::WaitForOpenBox(what);
+  W::CheckEq(W::BoxText(u"content"), "应用程序 \"VarnikPDF转换器\" 正在运行，是否强制关闭？",
+             what + ": question");
+  W::CheckEq(W::BoxText(u"title"), "提示", what + ": title");
+  W::CheckEq(W::BoxText(u"btn_yes"), "重试", what + ": retry button");
+  W::CheckEq(W::BoxText(u"btn_no"), "强制关闭", what + ": force button");
+  const Sample s = TakeSample();
+  CheckSample(s, what + ": display");
+  W::Check(s.stage == kWaitingForApp && s.progress == 900 &&
+               s.label == "正在下载，请不要关闭：90.0%" && s.bar == 90,
+           what + ": bar stands at 90.0 while waiting", std::to_string(s.stage) + " " + s.label);
+}
+
+void AppRunningScenario() {
+  StartInstallation();
+  CheckAppQuestion("first question");
+  W::ClickInBox(u"btn_yes");
+  CheckAppQuestion("asked again after retry");
+  W::Check(W::Stage() == kWaitingForApp, "still waiting");
+  W::ClickInBox(u"btn_no");
+  W::WaitUntil([] { return W::Stage() == kInstalled; }, "installed after force close",
+               std::chrono::seconds(60));
+  CheckInstalledPage();
+  W::Done();
+  W::Click(u"btn_exit");
+}
+
+void FailsTwiceScenario() {
+  StartInstallation();
+  W::WaitUntil([] { return W::Stage() == kInstallFailed; }, "first failure",
+               std::chrono::seconds(60));
+  CheckFailurePage(true);
+  CheckReasonLine(5, "(安装)");
+  W::Click(u"btn_reinstall");
+  const Sample again = TakeSample();
+  W::Check(again.stage == kDownloading && again.progress == 10 &&
+               again.label == "正在下载，请不要关闭：1.0%",
+           "reinstall restarts the download at 1.0", again.label);
+  W::Check(
+      W::Visible(u"installpage") && !W::Visible(u"installfaildpage") && !W::Visible(u"btn_exit"),
+      "installing page again");
+  W::WaitUntil([] { return W::Stage() == kInstallFailed; }, "second failure",
+               std::chrono::seconds(60));
+  CheckFailurePage(false);
+  CheckReasonLine(5, "(安装)");
+  W::Click(u"btn_exit");
+  W::WaitForOpenBox("exit question");
+  W::Done();
+  W::ClickInBox(u"btn_yes");
+}
+
+void DetectScenario() {
+  W::Check(W::Stage() == kWelcome && W::Visible(u"welcompage"), "welcome page");
+  if (W::Env("VARNIK_DRIVER_INSTALLED") == "1") {
+    W::Done();
+    W::Click(u"btn_exit");
+    return;
+  }
+  W::Click(u"btn_exit");
+  W::Check(W::Stage() == kRetention && W::Visible(u"ExitStartpage"),
+           "not installed: the retention page");
+  W::Click(u"checkbox_5");
+  W::Done();
+  W::Click(u"btn_quitStart");
+}
+
+void RunScenario(const std::string& name) {
+  W::WaitForMainWindow();
+  if (name == "install") {
+    InstallScenario();
+  } else if (name == "app_running") {
+    AppRunningScenario();
+  } else if (name == "fails_twice") {
+    FailsTwiceScenario();
+  } else if (name == "detect") {
+    DetectScenario();
+  } else {
+    W::Abort("unknown scenario " + name);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return 2;
+  const std::string scenario = argv[1];
+  app::TerminationSignalWatcher::Start();
+  ui::PangoTextMeasurer text_measurer;
+  ui::TextMeasurer::SetInstance(&text_measurer);
+  if (!ui::SdlBackend::Initialize()) return 4;
+  platform::SetSystemMessageBoxFunction(&ui::SdlSystemMessageBox::Show);
+  std::thread([scenario] { RunScenario(scenario); }).detach();
+  {
+    app::MainThread main_thread;
+    main_thread.RunAsUiThread();
+  }
+  ui::SdlBackend::Shutdown();
+  ui::TextMeasurer::SetInstance(nullptr);
+  return 0;
+}

@@ -1,0 +1,357 @@
+// The download and installation flow through the real window, one installer
+// process per scenario (install_flow_driver_main.cc plays the user): the
+// package comes from the loopback package server, the demo package really
+// installs the demo product, real product processes are asked about and
+// ended, and the test reads the reports, the per-user records and what the
+// package and the started product wrote.
+#include <dirent.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "base/utf.h"
+#include "gtest/gtest.h"
+#include "platform/registry.h"
+#include "tests/app/installer_process.h"
+#include "tests/platform/test_support.h"
+#include "tests/support/package_server.h"
+
+extern char** environ;
+
+namespace {
+
+using namespace std::chrono_literals;
+using testsupport::EndpointPlan;
+using varnik_test::InstallerProcess;
+
+constexpr auto kDeadline = 90s;
+
+std::shared_ptr<const std::string> DemoPackage() {
+  static const auto bytes =
+      std::make_shared<const std::string>(varnik_test::ReadFile(VARNIK_DEMO_PACKAGE));
+  return bytes;
+}
+
+// A package that waits for the file named by $VARNIK_DRIVER_GATE (so the
+// window is seen while the package runs) and then hands over to the demo
+// package. It starts with "MZ" and runs through /bin/sh like the demo.
+std::shared_ptr<const std::string> GatedPackage() {
+  std::string script =
+      "MZ=; # waits for the gate, then runs the demo package\n"
+      "n=0\n"
+      "while [ ! -e \"$VARNIK_DRIVER_GATE\" ]; do\n"
+      "  n=$((n + 1)); [ \"$n\" -gt 1200 ] && exit 9\n"
+      "  sleep 0.05\n"
+      "done\n"
+      "exec /bin/sh '" VARNIK_DEMO_PACKAGE "' \"$@\"\n";
+  script.resize(10485760 + 100, '#');
+  return std::make_shared<const std::string>(script);
+}
+
+struct Report {
+  std::string event;
+  std::string data;  // The envelope's "data" object, "" when it has none.
+};
+
+std::string Lines(const std::vector<Report>& reports) {
+  std::string text;
+  for (const Report& r : reports) text += r.event + " " + r.data + "\n";
+  return text;
+}
+
+// Which process runs `exe`, read from /proc; its session id alongside.
+struct RunningProgram {
+  pid_t pid;
+  pid_t session;
+};
+
+std::vector<RunningProgram> ProgramsUnder(const std::string& folder) {
+  std::vector<RunningProgram> found;
+  DIR* proc = opendir("/proc");
+  if (!proc) return found;
+  while (dirent* entry = readdir(proc)) {
+    const pid_t pid = static_cast<pid_t>(atoi(entry->d_name));
+    if (pid <= 0) continue;
+    char target[4096];
+    const std::string link = std::string("/proc/") + entry->d_name + "/exe";
+    const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
+    if (n <= 0) continue;
+    target[n] = '\0';
+    if (std::string(target).rfind(folder + "/", 0) != 0) continue;
+    found.push_back(RunningProgram{pid, getsid(pid)});
+  }
+  closedir(proc);
+  return found;
+}
+
+class InstallFlowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(server_.Start());
+    server_.SetPackage(DemoPackage());
+    bin_ = dir_.path() + "/bin";
+    mkdir(bin_.c_str(), 0700);
+    mkdir((dir_.path() + "/system-data").c_str(), 0700);
+    mkdir((dir_.path() + "/system-data/applications").c_str(), 0700);
+    mkdir((dir_.path() + "/data").c_str(), 0700);
+    mkdir((dir_.path() + "/data/applications").c_str(), 0700);
+  }
+
+  void TearDown() override {
+    // The product the installer started runs on in its own session.
+    for (const RunningProgram& p : ProgramsUnder(dir_.path())) kill(p.pid, SIGKILL);
+  }
+
+  std::string DefaultInstallDir() const { return dir_.path() + "/data/zorv/dudIdiruvovo"; }
+  std::string PackageRecord() const { return dir_.path() + "/package-runs.log"; }
+  std::string ProductRecord() const { return dir_.path() + "/product-starts.log"; }
+
+  // Runs one scenario to its end; returns the driver's output.
+  std::string Run(const std::string& scenario, std::map<std::string, std::string> env = {}) {
+    env.emplace("VARNIK_SERVER_HOST", server_.host_port());
+    env.emplace("PATH", bin_ + ":/usr/bin:/bin");
+    env.emplace("XDG_DATA_DIRS", dir_.path() + "/system-data");
+    env.emplace("VARNIK_DEMO_PACKAGE_RECORD", PackageRecord());
+    env.emplace("VARNIK_PRODUCT_APP_RECORD", ProductRecord());
+    InstallerProcess installer(VARNIK_INSTALL_FLOW_DRIVER, dir_.path(), std::move(env));
+    installer.AddArgument(scenario);
+    EXPECT_TRUE(installer.Start());
+    EXPECT_TRUE(installer.WaitForExit(kDeadline)) << installer.Output();
+    const std::string output = installer.Output();
+    EXPECT_EQ(installer.exit_code(), 0) << output;
+    EXPECT_NE(output.find("SCENARIO DONE"), std::string::npos) << output;
+    EXPECT_EQ(output.find("CHECK FAIL"), std::string::npos) << output;
+    return output;
+  }
+
+  std::vector<Report> Reports() const {
+    std::vector<Report> reports;
+    for (const std::string& envelope : server_.ReportEnvelopes()) {
+      Report report;
+      const size_t id = envelope.find("\"eventId\":\"");
+      if (id != std::string::npos) {
+        report.event = envelope.substr(id + 11, envelope.find('"', id + 11) - id - 11);
+      }
+      const size_t data = envelope.find(",\"data\":");
+      if (data != std::string::npos) {
+        report.data = envelope.substr(data + 8, envelope.size() - data - 9);
+      }
+      reports.push_back(report);
+    }
+    return reports;
+  }
+
+  // The reports with the machine-dependent parts made fixed: AppStart's data
+  // and every "cost" (whole seconds) become "*".
+  std::string ReportLines() const {
+    std::vector<Report> reports = Reports();
+    for (Report& r : reports) {
+      if (r.event == "AppStart") r.data = "*";
+      const std::string key = "\"cost\":\"";
+      const size_t at = r.data.find(key);
+      if (at != std::string::npos) {
+        const size_t end = r.data.find('"', at + key.size());
+        r.data.replace(at + key.size(), end - at - key.size(), "*");
+      }
+    }
+    return Lines(reports);
+  }
+
+  std::string Record(const char16_t* value) {
+    varnik_test::ScopedEnv config("XDG_CONFIG_HOME", (dir_.path() + "/config").c_str());
+    return nbase::Utf16ToUtf8(platform::ReadRegString(platform::kAppInfoKey, value));
+  }
+
+  // Waits for the product started by the installer; checks it was started
+  // with "--install" from `install_dir`, outside the installer's session.
+  void ExpectProductStarted(const std::string& install_dir) {
+    ASSERT_TRUE(varnik_test::WaitFor(
+        [&] { return varnik_test::ReadFile(ProductRecord()) == "--install\n"; }, 30))
+        << varnik_test::ReadFile(ProductRecord());
+    const std::vector<RunningProgram> running = ProgramsUnder(install_dir);
+    ASSERT_EQ(running.size(), 1u);
+    // The installer runs in the test's session; the product must not.
+    EXPECT_NE(running[0].session, getsid(0)) << "not detached from the installer";
+  }
+
+  std::string LogOf(const std::string& name) { return varnik_test::ReadFile(bin_ + "/" + name); }
+
+  varnik_test::ScopedTempDir dir_;
+  testsupport::PackageServer server_;
+  std::string bin_;
+};
+
+const char kDownloadOk[] =
+    "DownloadTimeCost {\"cost\":\"*\",\"fileSize\":\"%s\",\"ret\":\"0\",\"retryTime\":\"%s\"}\n";
+
+std::string DownloadOk(size_t size, int retries) {
+  std::string line = kDownloadOk;
+  line.replace(line.find("%s"), 2, std::to_string(size));
+  line.replace(line.find("%s"), 2, std::to_string(retries));
+  return line;
+}
+
+TEST_F(InstallFlowTest, FirstAttemptShowsTheBarInstallsRecordsAndStartsTheProduct) {
+  const auto package = GatedPackage();
+  server_.SetPackage(package);
+  const std::string output = Run("install", {{"VARNIK_DRIVER_GATE", dir_.path() + "/gate"},
+                                             {"VARNIK_DRIVER_LEAVE", "startapp"}});
+  EXPECT_EQ(ReportLines(),
+            "AppStart *\n"
+            "OnClick {\"ClickSrc\":\"Install\"}\n" +
+                DownloadOk(package->size(), 0) +
+                "InstallTimeCost {\"cost\":\"*\",\"ret\":\"0\",\"retryTime\":\"0\"}\n"
+                "InstallResultReport {\"result\":\"success\"}\n");
+  EXPECT_EQ(server_.site_requests(), 1);
+  EXPECT_EQ(server_.cdn_requests(), 0);
+  EXPECT_EQ(Record(platform::kInstallerChannelValue), VARNIK_EXPECTED_CHANNEL);
+  EXPECT_EQ(Record(platform::kInstallerPathValue), DefaultInstallDir());
+  EXPECT_EQ(varnik_test::ReadFile(PackageRecord()), DefaultInstallDir() + "\n");
+  EXPECT_NE(varnik_test::ReadFile(dir_.path() + "/data/applications/varnikpdf-converter.desktop")
+                .find("Name=VarnikPDF转换器\n"),
+            std::string::npos);
+  ExpectProductStarted(DefaultInstallDir());
+}
+
+TEST_F(InstallFlowTest, SiteFailsAndTheCdnServes) {
+  EndpointPlan failing;
+  failing.fail_first = 1;
+  server_.SetSitePlan(failing);
+  Run("install", {{"VARNIK_DRIVER_LEAVE", "exit"}});
+  EXPECT_EQ(ReportLines(),
+            "AppStart *\n"
+            "OnClick {\"ClickSrc\":\"Install\"}\n" +
+                DownloadOk(DemoPackage()->size(), 1) +
+                "InstallTimeCost {\"cost\":\"*\",\"ret\":\"0\",\"retryTime\":\"0\"}\n"
+                "InstallResultReport {\"result\":\"success\"}\n");
+  EXPECT_EQ(server_.site_requests(), 1);
+  EXPECT_EQ(server_.cdn_requests(), 1);
+  // On the installed page the close button starts the product as well.
+  ExpectProductStarted(DefaultInstallDir());
+}
+
+TEST_F(InstallFlowTest, RunningProductIsAskedAboutAgainOnRetryAndEndedByForce) {
+  // Two instances of the product application, started from another folder.
+  std::vector<pid_t> apps;
+  for (int i = 0; i < 2; ++i) {
+    pid_t pid = -1;
+    char* argv[] = {const_cast<char*>(VARNIK_PRODUCT_APP), nullptr};
+    ASSERT_EQ(posix_spawn(&pid, VARNIK_PRODUCT_APP, nullptr, nullptr, argv, environ), 0);
+    apps.push_back(pid);
+  }
+  Run("app_running");
+  for (pid_t pid : apps) {
+    int status = 0;
+    bool ended = false;
+    ASSERT_TRUE(varnik_test::WaitFor(
+        [&] {
+          ended = waitpid(pid, &status, WNOHANG) == pid;
+          return ended;
+        },
+        10));
+    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
+  }
+  EXPECT_EQ(ReportLines(),
+            "AppStart *\n"
+            "OnClick {\"ClickSrc\":\"Install\"}\n" +
+                DownloadOk(DemoPackage()->size(), 0) +
+                "InstallTimeCost {\"cost\":\"*\",\"ret\":\"0\",\"retryTime\":\"0\"}\n"
+                "InstallResultReport {\"result\":\"success\"}\n");
+  ExpectProductStarted(DefaultInstallDir());
+}
+
+TEST_F(InstallFlowTest, PackageFailingTwiceRunsThreeTimesEachAndHidesReinstall) {
+  Run("fails_twice", {{"VARNIK_DEMO_PACKAGE_EXIT", "5"}});
+  const std::string failed =
+      "InstallTimeCost {\"cost\":\"*\",\"ret\":\"5\",\"retryTime\":\"3\"}\n"
+      "InstallResultReport {\"errorMsg\":\"Install Faild errorCode:5\",\"result\":\"faild\"}\n";
+  EXPECT_EQ(ReportLines(),
+            "AppStart *\n"
+            "OnClick {\"ClickSrc\":\"Install\"}\n" +
+                DownloadOk(DemoPackage()->size(), 0) + failed +
+                "OnClick {\"ClickSrc\":\"ReInstall\"}\n" + DownloadOk(DemoPackage()->size(), 0) +
+                failed + "OnClick {\"btn_exit\":\"Failed 未安装\"}\n");
+  std::string six_runs;
+  for (int i = 0; i < 6; ++i) six_runs += DefaultInstallDir() + "\n";
+  EXPECT_EQ(varnik_test::ReadFile(PackageRecord()), six_runs);
+  // Nothing is recorded for a failed installation.
+  EXPECT_EQ(Record(platform::kInstallerPathValue), "");
+}
+
+TEST_F(InstallFlowTest, ChosenFolderWithBlanksAndShellCharactersReachesThePackageExactly) {
+  const std::string chosen =
+      dir_.path() + "/my tools; $(touch pwned1) `touch pwned2` \"q\" 'a' & x";
+  const std::string script = "#!/bin/sh\ncat <<'END_OF_FOLDER'\n" + chosen + "\nEND_OF_FOLDER\n";
+  varnik_test::WriteFile(bin_ + "/zenity", script);
+  chmod((bin_ + "/zenity").c_str(), 0700);
+  const std::string install_dir = chosen + "/zorv/dudIdiruvovo";
+  Run("install", {{"VARNIK_DRIVER_CHOOSE_DIR", install_dir}, {"VARNIK_DRIVER_LEAVE", "startapp"}});
+  EXPECT_EQ(varnik_test::ReadFile(PackageRecord()), install_dir + "\n");
+  struct stat info;
+  EXPECT_EQ(stat((install_dir + "/vidIvurodezirarod.exe").c_str(), &info), 0);
+  EXPECT_EQ(Record(platform::kInstallerPathValue), install_dir);
+  ExpectProductStarted(install_dir);
+  // No shell ever read the folder.
+  for (const char* planted : {"pwned1", "pwned2"}) {
+    for (const std::string& where : {dir_.path(), dir_.path() + "/home", std::string(".")}) {
+      EXPECT_NE(access((where + "/" + planted).c_str(), F_OK), 0) << where << "/" << planted;
+    }
+  }
+}
+
+struct DetectCase {
+  const char* name;
+  const char* folder;  // Under the temporary root; "" for none.
+  const char* entry;   // The desktop entry's Name line.
+  bool earlier_record_without_app;
+  bool installed;
+};
+
+class DetectTest : public InstallFlowTest, public ::testing::WithParamInterface<DetectCase> {};
+
+TEST_P(DetectTest, CloseOnTheWelcomePage) {
+  const DetectCase& c = GetParam();
+  if (*c.folder) {
+    varnik_test::WriteFile(dir_.path() + "/" + c.folder + "/applications/varnik.desktop",
+                           std::string("[Desktop Entry]\nType=Application\n") + c.entry + "\n");
+  }
+  if (c.earlier_record_without_app) {
+    const std::string earlier = dir_.path() + "/earlier";
+    mkdir(earlier.c_str(), 0700);
+    mkdir((dir_.path() + "/config").c_str(), 0700);
+    varnik_test::ScopedEnv config("XDG_CONFIG_HOME", (dir_.path() + "/config").c_str());
+    ASSERT_EQ(platform::WriteRegString(platform::kAppInfoKey, platform::kInstallerPathValue,
+                                       nbase::Utf8ToUtf16(earlier)),
+              0);
+  }
+  Run("detect", {{"VARNIK_DRIVER_INSTALLED", c.installed ? "1" : "0"}});
+  std::string expected = "AppStart *\n";
+  if (c.installed) {
+    expected += "offline {\"result\":\"success\"}\nOnClick {\"btn_exit\":\"Start 已安装\"}\n";
+  } else {
+    expected += "OnClick {\"ClickSrc\":\"ReInstall\"}\nOnClick {\"btn_exit\":\"Start  无理由\"}\n";
+  }
+  EXPECT_EQ(ReportLines(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Views, DetectTest,
+    ::testing::Values(
+        // The per-user applications folder is the 64-bit view.
+        DetectCase{"SixtyFourBitViewOnly", "data", "Name=VarnikPDF转换器 2.3.1", false, true},
+        DetectCase{"DefaultViewOnly", "system-data", "Name=VarnikPDF转换器", false, true},
+        DetectCase{"NameInsideALongerName", "system-data", "Name=Zorv VarnikPDF转换器 Pro", false,
+                   true},
+        DetectCase{"OneCharacterDiffers", "data", "Name=VarnikPDF转换噐", false, false},
+        DetectCase{"EarlierFolderWithoutTheApplication", "", "", true, false}),
+    [](const ::testing::TestParamInfo<DetectCase>& info) { return info.param.name; });
+
+}  // namespace
