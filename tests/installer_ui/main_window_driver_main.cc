@@ -319,10 +319,20 @@ void RetentionScenario() {
 // failure page, then leaving through the retention page.
 void ContinueScenario() {
   ToRetention();
-  Click(u"btn_continueInstall");
-  Check(Visible(u"installpage") && !Visible(u"ExitStartpage") && !Visible(u"btn_exit") &&
-            Visible(u"bkimage2"),
-        "installing page");
+  // Against this server the download fails within milliseconds, so the
+  // installing page is checked in the same UI task as the activation, before
+  // the download's result can reach the window.
+  const bool installing = OnUi<bool>([] {
+    ui::Control* button = Window()->FindControl(u"btn_continueInstall");
+    if (!button || !button->Activate()) return false;
+    auto shown = [](const char16_t* name) {
+      ui::Control* c = Window()->FindControl(name);
+      return c && c->IsVisible();
+    };
+    return shown(u"installpage") && !shown(u"ExitStartpage") && !shown(u"btn_exit") &&
+           shown(u"bkimage2");
+  });
+  Check(installing, "installing page");
   WaitUntil([] { return Stage() == 4; }, "download failed");
   Check(Visible(u"installfaildpage") && Visible(u"btn_exit") && Visible(u"btn_reinstall") &&
             !Visible(u"installpage"),
