@@ -12,6 +12,10 @@
 //              VARNIK_DRIVER_CHOOSE_DIR: the folder the chooser must give
 //              before the start (the folder bar's button is used).
 //   app_running   the product application runs: "重试", then "强制关闭".
+//   app_closed    the product application runs; once the question is on
+//              show the driver prints "QUESTION SHOWN" and waits for the file
+//              VARNIK_DRIVER_CLOSED (the test ends the application), then
+//              "重试" must lead to the installation without a new question.
 //   fails_twice   the package fails; "重新安装"; it fails again.
 //   detect     the close button on the welcome page; VARNIK_DRIVER_INSTALLED
 //              "1" when the product must count as installed.
@@ -211,6 +215,22 @@ void AppRunningScenario() {
   W::Click(u"btn_exit");
 }
 
+void AppClosedByHandScenario() {
+  StartInstallation();
+  CheckAppQuestion("question");
+  W::Print("QUESTION SHOWN");
+  const std::string closed = W::Env("VARNIK_DRIVER_CLOSED");
+  W::WaitUntil([&] { return access(closed.c_str(), F_OK) == 0; }, "application closed by hand",
+               std::chrono::seconds(60));
+  W::ClickInBox(u"btn_yes");
+  W::WaitUntil([] { return W::Stage() == kInstalled; }, "installed after retry",
+               std::chrono::seconds(60));
+  W::Check(W::OpenBoxCount() == 0, "no second question");
+  CheckInstalledPage();
+  W::Done();
+  W::Click(u"btn_exit");
+}
+
 void FailsTwiceScenario() {
   StartInstallation();
   W::WaitUntil([] { return W::Stage() == kInstallFailed; }, "first failure",
@@ -256,6 +276,8 @@ void RunScenario(const std::string& name) {
     InstallScenario();
   } else if (name == "app_running") {
     AppRunningScenario();
+  } else if (name == "app_closed") {
+    AppClosedByHandScenario();
   } else if (name == "fails_twice") {
     FailsTwiceScenario();
   } else if (name == "detect") {

@@ -92,6 +92,25 @@ std::vector<RunningProgram> ProgramsUnder(const std::string& folder) {
   return found;
 }
 
+pid_t Spawn(const std::string& program, int stdin_fd = -1) {
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  if (stdin_fd >= 0) posix_spawn_file_actions_adddup2(&actions, stdin_fd, STDIN_FILENO);
+  pid_t pid = -1;
+  char* argv[] = {const_cast<char*>(program.c_str()), nullptr};
+  const int error = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, environ);
+  posix_spawn_file_actions_destroy(&actions);
+  return error == 0 ? pid : -1;
+}
+
+// Waits for a child of the test; true when it ended by SIGKILL.
+bool EndedByKill(pid_t pid) {
+  int status = 0;
+  const bool ended =
+      varnik_test::WaitFor([&] { return waitpid(pid, &status, WNOHANG) == pid; }, 10);
+  return ended && WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL;
+}
+
 class InstallFlowTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -114,22 +133,36 @@ class InstallFlowTest : public ::testing::Test {
   std::string PackageRecord() const { return dir_.path() + "/package-runs.log"; }
   std::string ProductRecord() const { return dir_.path() + "/product-starts.log"; }
 
-  // Runs one scenario to its end; returns the driver's output.
-  std::string Run(const std::string& scenario, std::map<std::string, std::string> env = {}) {
+  // An installer process for one scenario, not yet started.
+  std::unique_ptr<InstallerProcess> Installer(const std::string& scenario,
+                                              std::map<std::string, std::string> env = {}) {
     env.emplace("VARNIK_SERVER_HOST", server_.host_port());
     env.emplace("PATH", bin_ + ":/usr/bin:/bin");
     env.emplace("XDG_DATA_DIRS", dir_.path() + "/system-data");
     env.emplace("VARNIK_DEMO_PACKAGE_RECORD", PackageRecord());
     env.emplace("VARNIK_PRODUCT_APP_RECORD", ProductRecord());
-    InstallerProcess installer(VARNIK_INSTALL_FLOW_DRIVER, dir_.path(), std::move(env));
-    installer.AddArgument(scenario);
-    EXPECT_TRUE(installer.Start());
+    auto installer =
+        std::make_unique<InstallerProcess>(VARNIK_INSTALL_FLOW_DRIVER, dir_.path(), std::move(env));
+    installer->AddArgument(scenario);
+    return installer;
+  }
+
+  // Waits for the scenario's end; checks the driver's checks and the exit
+  // code 0.
+  static std::string Finish(InstallerProcess& installer) {
     EXPECT_TRUE(installer.WaitForExit(kDeadline)) << installer.Output();
     const std::string output = installer.Output();
     EXPECT_EQ(installer.exit_code(), 0) << output;
     EXPECT_NE(output.find("SCENARIO DONE"), std::string::npos) << output;
     EXPECT_EQ(output.find("CHECK FAIL"), std::string::npos) << output;
     return output;
+  }
+
+  // Runs one scenario to its end; returns the driver's output.
+  std::string Run(const std::string& scenario, std::map<std::string, std::string> env = {}) {
+    std::unique_ptr<InstallerProcess> installer = Installer(scenario, std::move(env));
+    EXPECT_TRUE(installer->Start());
+    return Finish(*installer);
   }
 
   std::vector<Report> Reports() const {
@@ -239,32 +272,63 @@ TEST_F(InstallFlowTest, SiteFailsAndTheCdnServes) {
 }
 
 TEST_F(InstallFlowTest, RunningProductIsAskedAboutAgainOnRetryAndEndedByForce) {
-  // Two instances of the product application, started from another folder.
-  std::vector<pid_t> apps;
-  for (int i = 0; i < 2; ++i) {
-    pid_t pid = -1;
-    char* argv[] = {const_cast<char*>(VARNIK_PRODUCT_APP), nullptr};
-    ASSERT_EQ(posix_spawn(&pid, VARNIK_PRODUCT_APP, nullptr, nullptr, argv, environ), 0);
-    apps.push_back(pid);
-  }
+  // Two instances from another folder: the program itself, and a script of
+  // the same name that runs through the shell (it waits on its input).
+  const std::string other = dir_.path() + "/elsewhere";
+  mkdir(other.c_str(), 0700);
+  const std::string script = other + "/vidIvurodezirarod.exe";
+  varnik_test::WriteFile(script, "#!/bin/sh\nread line\n");
+  chmod(script.c_str(), 0700);
+  int input[2];
+  ASSERT_EQ(pipe(input), 0);
+  const pid_t program = Spawn(VARNIK_PRODUCT_APP);
+  const pid_t through_shell = Spawn(script, input[0]);
+  close(input[0]);
+  ASSERT_GT(program, 0);
+  ASSERT_GT(through_shell, 0);
   Run("app_running");
-  for (pid_t pid : apps) {
-    int status = 0;
-    bool ended = false;
-    ASSERT_TRUE(varnik_test::WaitFor(
-        [&] {
-          ended = waitpid(pid, &status, WNOHANG) == pid;
-          return ended;
-        },
-        10));
-    EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << status;
-  }
+  EXPECT_TRUE(EndedByKill(program));
+  EXPECT_TRUE(EndedByKill(through_shell));
+  close(input[1]);
   EXPECT_EQ(ReportLines(),
             "AppStart *\n"
             "OnClick {\"ClickSrc\":\"Install\"}\n" +
                 DownloadOk(DemoPackage()->size(), 0) +
                 "InstallTimeCost {\"cost\":\"*\",\"ret\":\"0\",\"retryTime\":\"0\"}\n"
                 "InstallResultReport {\"result\":\"success\"}\n");
+  ExpectProductStarted(DefaultInstallDir());
+}
+
+TEST_F(InstallFlowTest, RetryAfterTheProductWasClosedByHandInstalls) {
+  const pid_t program = Spawn(VARNIK_PRODUCT_APP);
+  ASSERT_GT(program, 0);
+  const std::string closed = dir_.path() + "/closed";
+  std::unique_ptr<InstallerProcess> installer =
+      Installer("app_closed", {{"VARNIK_DRIVER_CLOSED", closed}});
+  ASSERT_TRUE(installer->Start());
+  ASSERT_TRUE(installer->WaitForOutput("QUESTION SHOWN", kDeadline)) << installer->Output();
+  kill(program, SIGKILL);
+  EXPECT_TRUE(EndedByKill(program));
+  varnik_test::WriteFile(closed, "");
+  Finish(*installer);
+  EXPECT_EQ(varnik_test::ReadFile(PackageRecord()), DefaultInstallDir() + "\n");
+  ExpectProductStarted(DefaultInstallDir());
+}
+
+TEST_F(InstallFlowTest, ProgramNamedInAnotherLetterCaseIsNotAskedAbout) {
+  const std::string other = dir_.path() + "/elsewhere";
+  mkdir(other.c_str(), 0700);
+  const std::string copy = other + "/VidIvurodezirarod.exe";
+  varnik_test::WriteFile(copy, varnik_test::ReadFile(VARNIK_PRODUCT_APP));
+  chmod(copy.c_str(), 0700);
+  const pid_t program = Spawn(copy);
+  ASSERT_GT(program, 0);
+  // The install scenario fails on any question.
+  Run("install", {{"VARNIK_DRIVER_LEAVE", "exit"}});
+  int status = 0;
+  EXPECT_EQ(waitpid(program, &status, WNOHANG), 0) << "the other program was ended";
+  kill(program, SIGKILL);
+  EXPECT_TRUE(EndedByKill(program));
   ExpectProductStarted(DefaultInstallDir());
 }
 

@@ -166,8 +166,12 @@ std::string WindowDriver::BoxText(const std::u16string& name) {
   return OnUi<std::string>([name] { return ControlText(OpenBox(), name); });
 }
 
-int WindowDriver::BoxCount() {
-  return OnUi<int>([] { return static_cast<int>(MsgBox::OpenBoxes().size()); });
+int WindowDriver::OpenBoxCount() {
+  return OnUi<int>([] {
+    int count = 0;
+    for (const MsgBox* box : MsgBox::OpenBoxes()) count += box->IsClosing() ? 0 : 1;
+    return count;
+  });
 }
 
 }  // namespace varnik_test

@@ -69,8 +69,8 @@ class WindowDriver {
   static void ClickInBox(const std::u16string& name);
   // Text of a control of the newest box that is not closing.
   static std::string BoxText(const std::u16string& name);
-  // How many boxes are alive, closing or not.
-  static int BoxCount();
+  // How many boxes are open and not closing.
+  static int OpenBoxCount();
 
  private:
   static void ClickIn(std::function<ui::Window*()> window_of,
