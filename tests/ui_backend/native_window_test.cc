@@ -1,5 +1,9 @@
 #include "ui/backend/native_window.h"
 
+#include "tests/ui_backend/pixel_support.h"
+#include "ui/backend/image_cache.h"
+#include "ui/backend/window_screenshot.h"
+
 #include <string>
 #include <vector>
 
@@ -222,6 +226,105 @@ TEST_F(NativeWindowTest, ImeCompositionIsKeptUntilTheTextArrives) {
   RunUntilIdle();
   EXPECT_TRUE(native_.GetCompositionText().empty());
   EXPECT_EQ(edit_->GetText(), u"安装");
+}
+
+TEST_F(NativeWindowTest, ClipboardKeysWorkOnTheSelectionOnly) {
+  if (SDL_SetClipboardText("probe") != 0 || !SDL_HasClipboardText()) {
+    GTEST_SKIP() << "the video driver offers no clipboard";
+  }
+  Click(60, 120);
+  PushText("安装位置");
+  PushKey(SDLK_LEFT, KMOD_LSHIFT);
+  PushKey(SDLK_LEFT, KMOD_LSHIFT);
+  PushKey(SDLK_c, KMOD_LCTRL);
+  RunUntilIdle();
+  auto clipboard = [] {
+    char* text = SDL_GetClipboardText();
+    std::u16string value = nbase::Utf8ToUtf16(text ? text : "");
+    SDL_free(text);
+    return value;
+  };
+  EXPECT_EQ(clipboard(), u"位置");
+  EXPECT_EQ(edit_->GetText(), u"安装位置");
+  const int typed = text_changes_;
+
+  PushKey(SDLK_LEFT);               // collapses to the selection's start
+  PushKey(SDLK_HOME, KMOD_LSHIFT);  // now the selection is "安装"
+  PushKey(SDLK_x, KMOD_LCTRL);
+  RunUntilIdle();
+  EXPECT_EQ(clipboard(), u"安装");
+  EXPECT_EQ(edit_->GetText(), u"位置");
+  EXPECT_EQ(text_changes_, typed + 1);
+
+  PushKey(SDLK_a, KMOD_LCTRL);
+  PushKey(SDLK_v, KMOD_LCTRL);  // replaces everything with the cut text
+  RunUntilIdle();
+  EXPECT_EQ(edit_->GetText(), u"安装");
+  EXPECT_EQ(text_changes_, typed + 2);
+
+  // A read-only field copies but does not cut.
+  edit_->SetReadOnly(true);
+  PushKey(SDLK_a, KMOD_LCTRL);
+  PushKey(SDLK_x, KMOD_LCTRL);
+  RunUntilIdle();
+  EXPECT_EQ(edit_->GetText(), u"安装");
+  EXPECT_EQ(text_changes_, typed + 2);
+}
+
+TEST_F(NativeWindowTest, MouseDragThroughSdlSelectsText) {
+  Click(60, 120);
+  PushText("abc def");
+  PushKey(SDLK_HOME);
+  RunUntilIdle();
+  const Rect text = edit_->GetTextRect();
+  PushMouse(SDL_MOUSEBUTTONDOWN, text.left, text.top + 5);
+  PushMouse(SDL_MOUSEMOTION, text.right - 2, text.top + 5);
+  PushMouse(SDL_MOUSEBUTTONUP, text.right - 2, text.top + 5);
+  RunUntilIdle();
+  EXPECT_EQ(edit_->Copy(), u"abc def");
+  // A double click (SDL's click count 2) takes one word.
+  const int32_t def_x =
+      text.left + measurer_.Measure(edit_->GetFontSpec(), u"abc de", 0, true).cx;
+  PushMouse(SDL_MOUSEBUTTONDOWN, def_x, text.top + 5, 1);
+  PushMouse(SDL_MOUSEBUTTONUP, def_x, text.top + 5, 1);
+  PushMouse(SDL_MOUSEBUTTONDOWN, def_x, text.top + 5, 2);
+  PushMouse(SDL_MOUSEBUTTONUP, def_x, text.top + 5, 2);
+  RunUntilIdle();
+  EXPECT_EQ(edit_->Copy(), u"def");
+}
+
+TEST_F(NativeWindowTest, ImeCompositionIsDrawnAtTheCaret) {
+  Click(60, 120);
+  PushText("安");
+  RunUntilIdle();
+  ImageCache images;
+  cairo_surface_t* before = WindowScreenshot::Render(&window_, &images);
+  SDL_Event e = Base(SDL_TEXTEDITING);
+  e.edit.windowID = native_.sdl_window_id();
+  SDL_strlcpy(e.edit.text, "zhuang", sizeof(e.edit.text));
+  SDL_PushEvent(&e);
+  RunUntilIdle();
+  EXPECT_EQ(edit_->GetCompositionText(), u"zhuang");
+  EXPECT_EQ(edit_->GetText(), u"安");
+  cairo_surface_t* during = WindowScreenshot::Render(&window_, &images);
+  ASSERT_NE(before, nullptr);
+  ASSERT_NE(during, nullptr);
+  // The composition shows right of the typed character, inside the field.
+  const Rect text = edit_->GetTextRect();
+  const int32_t after_x = text.left + measurer_.Measure(edit_->GetFontSpec(), u"安", 0, true).cx;
+  int changed_right = 0;
+  int changed_left = 0;
+  for (int y = text.top; y < text.top + 20; ++y) {
+    for (int x = text.left; x < text.right; ++x) {
+      if (testing_support::PixelAt(before, x, y) != testing_support::PixelAt(during, x, y)) {
+        (x >= after_x ? changed_right : changed_left)++;
+      }
+    }
+  }
+  EXPECT_GT(changed_right, 20);
+  EXPECT_EQ(changed_left, 0);
+  cairo_surface_destroy(before);
+  cairo_surface_destroy(during);
 }
 
 TEST_F(NativeWindowTest, CloseRequestsReachTheCloseHandlerWithTheirCode) {

@@ -284,10 +284,16 @@ void NativeWindow::HandleEvent(const SDL_Event& event) {
       break;
     case SDL_TEXTINPUT:
       composition_.clear();
+      if (auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus())) {
+        edit->SetCompositionText(u"");
+      }
       HandleText(event.text.text);
       break;
     case SDL_TEXTEDITING:
       composition_ = nbase::Utf8ToUtf16(event.edit.text);
+      if (auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus())) {
+        edit->SetCompositionText(composition_);
+      }
       window_->Invalidate();
       break;
     case SDL_WINDOWEVENT:
@@ -317,24 +323,36 @@ void NativeWindow::HandleEvent(const SDL_Event& event) {
 void NativeWindow::HandleKey(const SDL_KeyboardEvent& key, bool down) {
   const int32_t code = ToKeyCode(key.keysym.sym);
   const bool ctrl = (key.keysym.mod & KMOD_CTRL) != 0;
-  if (down && ctrl) {
-    // Clipboard keys of the focused edit field.
+  if (down && ctrl && window_->IsWindowEnabled()) {
+    // Clipboard keys of the focused edit field: paste replaces the
+    // selection, copy takes the selection, cut also removes it.
     auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus());
     if (edit && code == 'V') {
-      if (char* text = SDL_GetClipboardText()) {
-        edit->InsertText(nbase::Utf8ToUtf16(text));
-        SDL_free(text);
+      if (SDL_HasClipboardText()) {
+        if (char* text = SDL_GetClipboardText()) {
+          edit->InsertText(nbase::Utf8ToUtf16(text));
+          SDL_free(text);
+        }
       }
       return;
     }
-    if (edit && (code == 'C' || code == 'X') && !edit->IsPassword()) {
-      SDL_SetClipboardText(nbase::Utf16ToUtf8(edit->GetText()).c_str());
+    if (edit && code == 'C') {
+      const std::u16string selected = edit->Copy();
+      if (!selected.empty()) SDL_SetClipboardText(nbase::Utf16ToUtf8(selected).c_str());
+      return;
+    }
+    if (edit && code == 'X') {
+      std::u16string cut;
+      if (edit->Cut(&cut)) SDL_SetClipboardText(nbase::Utf16ToUtf8(cut).c_str());
       return;
     }
   }
   if (code == 0) return;
   if (down) {
-    window_->OnKeyDown(code);
+    uint32_t modifiers = 0;
+    if (key.keysym.mod & KMOD_SHIFT) modifiers |= kModShift;
+    if (ctrl) modifiers |= kModControl;
+    window_->OnKeyDown(code, modifiers);
   } else {
     window_->OnKeyUp(code);
   }

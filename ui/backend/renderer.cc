@@ -222,10 +222,15 @@ void Renderer::PaintLabelText(cairo_t* cr, Control* control) {
 
 void Renderer::PaintRichEdit(cairo_t* cr, Control* control) {
   auto* edit = static_cast<RichEdit*>(control);
-  const Rect rect = Deflate(control->GetPos(), edit->GetTextPadding());
+  const Rect rect = edit->GetTextRect();
   if (rect.IsEmpty()) return;
   std::u16string text = edit->GetText();
   if (edit->IsPassword()) text.assign(text.size(), u'\u25CF');
+  // The input method's composition is shown at the caret, underlined, as if
+  // it were part of the text.
+  const std::u16string& composition = edit->GetCompositionText();
+  const size_t caret_index = std::min(edit->GetCaret(), text.size());
+  if (!composition.empty()) text.insert(caret_index, composition);
   const bool show_prompt = text.empty() && !edit->GetPromptText().empty() && !edit->IsFocused();
   const uint32_t style = edit->IsMultiLine() ? kTextLeft : (kTextLeft | kTextSingleLine);
   const uint32_t color =
@@ -234,21 +239,43 @@ void Renderer::PaintRichEdit(cairo_t* cr, Control* control) {
       MakeLayout(cr, show_prompt ? edit->GetPromptText() : text, edit->GetFontSpec(), style,
                  edit->IsMultiLine() ? rect.Width() : 0);
   if (!edit->IsMultiLine()) pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_NONE);
-  // The caret, when the user can type here.
+  auto byte_at = [&text](size_t index) {
+    return static_cast<guint>(nbase::Utf16ToUtf8(std::u16string_view(text).substr(0, index)).size());
+  };
+  if (!show_prompt) {
+    PangoAttrList* attrs = pango_layout_get_attributes(layout);
+    attrs = attrs ? pango_attr_list_copy(attrs) : pango_attr_list_new();
+    if (edit->HasSelection() && composition.empty() && edit->IsEnabled()) {
+      // The selection: white text on the highlight colour.
+      const guint from = byte_at(edit->GetSelectionStart());
+      const guint to = byte_at(edit->GetSelectionEnd());
+      PangoAttribute* back = pango_attr_background_new(0x3333, 0x9999, 0xFFFF);
+      PangoAttribute* fore = pango_attr_foreground_new(0xFFFF, 0xFFFF, 0xFFFF);
+      back->start_index = fore->start_index = from;
+      back->end_index = fore->end_index = to;
+      pango_attr_list_insert(attrs, back);
+      pango_attr_list_insert(attrs, fore);
+    }
+    if (!composition.empty()) {
+      PangoAttribute* line = pango_attr_underline_new(PANGO_UNDERLINE_SINGLE);
+      line->start_index = byte_at(caret_index);
+      line->end_index = byte_at(caret_index + composition.size());
+      pango_attr_list_insert(attrs, line);
+    }
+    pango_layout_set_attributes(layout, attrs);
+    pango_attr_list_unref(attrs);
+  }
+  // The caret, when the user can type here: after the composition.
   const bool caret = edit->IsFocused() && edit->IsEditable();
   PangoRectangle caret_pos{0, 0, 0, 0};
   if (caret && !show_prompt) {
-    const std::string before = nbase::Utf16ToUtf8(text.substr(0, edit->GetCaret()));
-    pango_layout_index_to_pos(layout, static_cast<int>(before.size()), &caret_pos);
+    pango_layout_index_to_pos(layout, static_cast<int>(byte_at(caret_index + composition.size())),
+                              &caret_pos);
   } else if (caret) {
     pango_layout_index_to_pos(layout, 0, &caret_pos);
   }
   // A single line longer than the field scrolls so that the caret stays seen.
-  double shift = 0;
-  if (!edit->IsMultiLine() && caret) {
-    const double caret_x = caret_pos.x / static_cast<double>(PANGO_SCALE);
-    if (caret_x > rect.Width() - 1) shift = caret_x - (rect.Width() - 1);
-  }
+  const double shift = edit->UpdateScroll();
   cairo_save(cr);
   cairo_rectangle(cr, rect.left, rect.top, rect.Width(), rect.Height());
   cairo_clip(cr);
