@@ -17,6 +17,9 @@
 //              VARNIK_DRIVER_CLOSED (the test ends the application), then
 //              "重试" must lead to the installation without a new question.
 //   fails_twice   the package fails; "重新安装"; it fails again.
+//   slow       the server stalls: the hint row appears after ten seconds, its
+//              button opens the offline page (VARNIK_DRIVER_BROWSER_LOG is
+//              the stand-in browser's log); the window system's close ends.
 //   detect     the close button on the welcome page; VARNIK_DRIVER_INSTALLED
 //              "1" when the product must count as installed.
 //
@@ -255,6 +258,31 @@ void FailsTwiceScenario() {
   W::ClickInBox(u"btn_yes");
 }
 
+void SlowDownloadScenario() {
+  const auto start = std::chrono::steady_clock::now();
+  StartInstallation();
+  W::Check(!W::Visible(u"downloadAlert"), "no hint at the start");
+  W::WaitUntil([] { return W::Visible(u"downloadAlert"); }, "slow-download hint",
+               std::chrono::seconds(30));
+  const auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(
+                          std::chrono::steady_clock::now() - start)
+                          .count();
+  // Shown at the first tick after ten seconds; ticks come every 200 ms.
+  W::Check(waited >= 10000 && waited < 16000, "hint after ten seconds",
+           std::to_string(waited) + " ms");
+  const Sample s = TakeSample();
+  CheckSample(s, "display while stalled");
+  W::Check(s.stage == kDownloading && s.progress == 0 && s.bar == 0,
+           "nothing transferred: the bar stays empty", s.label);
+  W::Click(u"btn_downloadOfflinePackage");
+  const std::string log = W::Env("VARNIK_DRIVER_BROWSER_LOG");
+  W::WaitUntil([&] { return access(log.c_str(), F_OK) == 0; }, "browser opened");
+  W::Check(W::Stage() == kDownloading && W::Visible(u"installpage") && W::Visible(u"downloadAlert"),
+           "still downloading with the hint");
+  W::Done();
+  W::SystemClose();
+}
+
 void DetectScenario() {
   W::Check(W::Stage() == kWelcome && W::Visible(u"welcompage"), "welcome page");
   if (W::Env("VARNIK_DRIVER_INSTALLED") == "1") {
@@ -280,6 +308,8 @@ void RunScenario(const std::string& name) {
     AppClosedByHandScenario();
   } else if (name == "fails_twice") {
     FailsTwiceScenario();
+  } else if (name == "slow") {
+    SlowDownloadScenario();
   } else if (name == "detect") {
     DetectScenario();
   } else {

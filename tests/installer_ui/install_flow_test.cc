@@ -371,6 +371,25 @@ TEST_F(InstallFlowTest, ChosenFolderWithBlanksAndShellCharactersReachesThePackag
   }
 }
 
+TEST_F(InstallFlowTest, StalledServerShowsTheSlowHintWhoseButtonOpensTheOfflinePage) {
+  EndpointPlan stall;
+  stall.fault = testsupport::PackageFault::kStall;
+  server_.SetSitePlan(stall);
+  server_.SetCdnPlan(stall);
+  const std::string script = "#!/bin/sh\nprintf '%s\\n' \"$@\" >> '" + bin_ + "/xdg-open.log'\n";
+  varnik_test::WriteFile(bin_ + "/xdg-open", script);
+  chmod((bin_ + "/xdg-open").c_str(), 0700);
+  Run("slow", {{"VARNIK_DRIVER_BROWSER_LOG", bin_ + "/xdg-open.log"}});
+  EXPECT_EQ(LogOf("xdg-open.log"), "http://" + server_.host_port() + "/offline/pdf.html\n");
+  // The window's close during the transfer ends the process at once: the
+  // download never reports.
+  EXPECT_EQ(ReportLines(),
+            "AppStart *\n"
+            "OnClick {\"ClickSrc\":\"Install\"}\n"
+            "OnClick {\"ClickSrc\":\"DownloadOffline\"}\n");
+  EXPECT_EQ(server_.site_requests(), 1);
+}
+
 struct DetectCase {
   const char* name;
   const char* folder;  // Under the temporary root; "" for none.

@@ -152,6 +152,20 @@ void WindowDriver::Click(const std::u16string& name) {
           [] { return Window()->native_window(); }, name);
 }
 
+void WindowDriver::SystemClose() {
+  OnUi<bool>([] {
+    ui::NativeWindow* native = Window()->native_window();
+    if (!native) return false;
+    SDL_Event event;
+    SDL_zero(event);
+    event.type = SDL_WINDOWEVENT;
+    event.window.windowID = native->sdl_window_id();
+    event.window.event = SDL_WINDOWEVENT_CLOSE;
+    native->HandleEvent(event);
+    return true;
+  });
+}
+
 void WindowDriver::WaitForOpenBox(const std::string& what) {
   WaitUntil([] { return OnUi<bool>([] { return OpenBox() != nullptr; }); }, what);
 }

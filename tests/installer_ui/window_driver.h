@@ -62,6 +62,8 @@ class WindowDriver {
 
   // Clicks the centre of a visible control of the main window.
   static void Click(const std::u16string& name);
+  // The window system's close of the main window (Alt+F4, the task bar).
+  static void SystemClose();
   // Waits until a message box is open and not closing (a box that was
   // answered fades out for a while; the question asked after it is another).
   static void WaitForOpenBox(const std::string& what);
