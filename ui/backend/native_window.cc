@@ -1,8 +1,12 @@
 #include "ui/backend/native_window.h"
 
+#include <time.h>
+
 #include <algorithm>
+#include <cstdio>
 
 #include "base/utf.h"
+#include "platform/debug_output.h"
 #include "ui/backend/sdl_backend.h"
 #include "ui/core/button.h"
 #include "ui/core/event_args.h"
@@ -231,6 +235,22 @@ void NativeWindow::PaintNow() {
   painted_size_ = window_->GetClientSize();
   ever_painted_ = true;
   ++frames_drawn_;
+  NoteFirstFrameOfProcess();
+}
+
+void NativeWindow::NoteFirstFrameOfProcess() {
+  // The start-up time of the process is measured from outside against this
+  // line: the clock is CLOCK_MONOTONIC, which every process shares.
+  static bool noted = false;
+  if (noted) return;
+  noted = true;
+  if (!platform::IsDebugOutputEnabled()) return;
+  timespec now{};
+  clock_gettime(CLOCK_MONOTONIC, &now);
+  char line[96];
+  std::snprintf(line, sizeof line, "first frame presented at %.3f ms\n",
+                now.tv_sec * 1000.0 + now.tv_nsec / 1e6);
+  platform::DebugOutput(std::string_view(line));
 }
 
 bool NativeWindow::IsDragPoint(Point point) const {

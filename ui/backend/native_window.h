@@ -88,7 +88,9 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
   // Repaints now when the tree changed since the last frame; true when a
   // frame was drawn.
   bool PaintIfNeeded();
-  // Repaints everything now.
+  // Repaints everything now. The first frame of the process writes
+  // "first frame presented at <CLOCK_MONOTONIC ms> ms" as diagnostic output
+  // (VARNIK_DEBUG=1), for start-up measurements from outside.
   void PaintNow();
   uint64_t frames_drawn() const { return frames_drawn_; }
   // IME composition text shown at the caret while the user composes.
@@ -109,6 +111,7 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
   void HandleKey(const SDL_KeyboardEvent& key, bool down);
   void HandleText(const char* utf8);
   void FinalClose(uint32_t code);
+  static void NoteFirstFrameOfProcess();
 
   Window* window_;
   NativeWindow* owner_ = nullptr;

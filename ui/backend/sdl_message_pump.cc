@@ -14,7 +14,9 @@ constexpr int64_t kMaxWaitMs = std::numeric_limits<int>::max() / 2;
 
 }  // namespace
 
-SdlMessagePump::SdlMessagePump() : id_(g_next_pump_id.fetch_add(1)) {}
+SdlMessagePump::SdlMessagePump() : id_(g_next_pump_id.fetch_add(1)) {
+  if (UiStallMeter::IsEnabledByEnvironment()) stall_meter_ = std::make_unique<UiStallMeter>();
+}
 
 SdlMessagePump::~SdlMessagePump() {
   // A wake-up still queued names an id no pump will own again; the next pump
@@ -73,6 +75,7 @@ void SdlMessagePump::WakeUpAt(nbase::TickClock time) {
 void SdlMessagePump::PumpLoop(RunState* state) {
   Delegate* delegate = state->delegate;
   for (;;) {
+    if (stall_meter_) stall_meter_->Responsive();
     bool more = ProcessNextEvent();
     if (state->should_quit) break;
 
@@ -134,8 +137,10 @@ void SdlMessagePump::WaitForWork() {
     timeout_ms = DelayedWaitMs(delay);
   }
   if (will_wait_hook_) will_wait_hook_();
+  if (stall_meter_) stall_meter_->Responsive();
   SDL_Event event;
   const int got = timeout_ms < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, timeout_ms);
+  if (stall_meter_) stall_meter_->Resumed();
   if (got == 1) DispatchTakenEvent(event);
 }
 

@@ -20,6 +20,8 @@
 //    inside a task runs none until that task returns. Quit ends only the
 //    innermost run.
 //  - An idle pump sleeps in SDL_WaitEvent(Timeout): no polling, no CPU.
+//  - With VARNIK_UI_STALL=1 the pump measures its longest stretches without
+//    looking at input (see UiStallMeter); otherwise it measures nothing.
 //
 // SDL's video (or events) subsystem must be initialised before the pump is
 // made and stay so while it lives. Everything but WakeUp runs on the thread
@@ -31,9 +33,11 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 #include "base/message_pump.h"
 #include "base/tick_clock.h"
+#include "ui/backend/ui_stall_meter.h"
 
 namespace ui {
 
@@ -97,6 +101,7 @@ class SdlMessagePump : public nbase::MessagePump {
   RunState* state_ = nullptr;
   EventHandler event_handler_;
   std::function<void()> will_wait_hook_;
+  std::unique_ptr<UiStallMeter> stall_meter_;
 };
 
 }  // namespace ui
