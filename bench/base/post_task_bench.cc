@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "base/message_loop_proxy.h"
+#include "bench/common/bench_metric.h"
 #include "base/misc_thread.h"
 #include "base/thread_registry.h"
 
@@ -145,6 +146,8 @@ int main() {
   std::printf("%-34s %10.2f %10.2f\n", "asio::io_context post", Median(asio_lat), Median(asio_p99));
   std::printf("\nthroughput ratio nbase/asio (medians): %.2f; by identifier: %.2f\n",
               proxy_median / asio_median, Median(registry_rates) / asio_median);
+  bench::PrintMetric("post_nbase_tasks_per_s", proxy_median);
+  bench::PrintMetric("post_asio_tasks_per_s", asio_median);
   // Keep the sinks observable so the tasks' work is not optimised away.
   return (nbase_sink.sum ^ registry_sink.sum ^ asio_sink.sum) == 1 ? 2 : 0;
 }

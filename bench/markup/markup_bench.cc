@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/utf.h"
+#include "bench/common/bench_metric.h"
 #include "ui/markup/markup.h"
 
 namespace {
@@ -62,7 +63,7 @@ double BestSeconds(int rounds, Parse parse) {
   return best;
 }
 
-void Compare(const char* name, const std::string& bytes, int rounds) {
+void Compare(const char* name, const char* key, const std::string& bytes, int rounds) {
   ui::Markup markup;
   const double ours = BestSeconds(rounds, [&] { return markup.LoadFromUtf8(bytes); });
   pugi::xml_document document;
@@ -78,6 +79,8 @@ void Compare(const char* name, const std::string& bytes, int rounds) {
       "  (markup from UTF-16 %7.1f MB/s, ratio %.2f)\n",
       name, bytes.size(), mb / ours, mb / theirs, theirs / ours, mb / parse_only,
       theirs / parse_only);
+  bench::PrintMetric((std::string(key) + "_markup_us").c_str(), ours * 1e6);
+  bench::PrintMetric((std::string(key) + "_pugixml_us").c_str(), theirs * 1e6);
 }
 
 }  // namespace
@@ -89,7 +92,7 @@ int main() {
     return 1;
   }
   std::printf("ratio = markup speed / pugixml speed (best of N rounds)\n");
-  Compare("basic.xml", basic, 2000);
-  Compare("generated layout", GenerateLayout(3 << 20), 15);
+  Compare("basic.xml", "parse_basic", basic, 2000);
+  Compare("generated layout", "parse_generated", GenerateLayout(3 << 20), 15);
   return 0;
 }

@@ -15,6 +15,7 @@
 #include <string>
 
 #include "base/utf.h"
+#include "bench/common/bench_metric.h"
 #include "platform/url_download.h"
 #include "tests/support/package_server.h"
 
@@ -95,12 +96,14 @@ int main() {
 
   std::printf("download of %zu MiB from a loopback server, best of %d rounds\n",
               kPackageBytes >> 20, kRounds);
+  bench::PrintMetric("download_ours_mb_per_s", best_ours);
   std::printf("  installer download  %8.1f MB/s\n", best_ours);
   if (!curl_ran || best_curl <= 0) {
     std::printf("  curl -o             unavailable (no curl command)\n");
     return 0;
   }
   std::printf("  curl -o             %8.1f MB/s\n", best_curl);
+  bench::PrintMetric("download_curl_mb_per_s", best_curl);
   std::printf("  ratio installer/curl %7.2f (aim: 0.95 or more)\n", best_ours / best_curl);
   return 0;
 }

@@ -19,6 +19,7 @@
 #include "base/misc_thread.h"
 #include "base/thread_ids.h"
 #include "base/thread_registry.h"
+#include "bench/common/bench_metric.h"
 #include "report/event_reporter.h"
 #include "report/http_client.h"
 #include "tests/support/loopback_server.h"
@@ -133,6 +134,8 @@ int main() {
   std::printf("  filling + texts, no post:      %8.2f us\n", text_seconds / kCalls * 1e6);
   std::printf("empty PostTask to thread 6:      %8.2f us per call\n", post_us);
   std::printf("ratio ReportEvent / PostTask:    %8.2f\n", report_us / post_us);
+  bench::PrintMetric("report_caller_us", report_us);
+  bench::PrintMetric("report_post_us", post_us);
 
   // 2. Delivery throughput.
   testsupport::LoopbackServer server;
@@ -167,6 +170,8 @@ int main() {
   std::printf("delivery via http thread:        %8.0f reports/s\n", delivery_rate);
   std::printf("bare libcurl loop (floor):       %8.0f posts/s\n", floor_rate);
   std::printf("ratio delivery / floor:          %8.2f\n", delivery_rate / floor_rate);
+  bench::PrintMetric("report_delivery_per_s", delivery_rate);
+  bench::PrintMetric("report_curl_per_s", floor_rate);
 
   http_thread.Stop();
   server.Stop();

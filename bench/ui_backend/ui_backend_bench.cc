@@ -21,6 +21,7 @@
 
 #include "base/message_loop.h"
 #include "base/weak_callback.h"
+#include "bench/common/bench_metric.h"
 #include "ui/backend/native_window.h"
 #include "ui/backend/sdl_backend.h"
 #include "ui/core/dpi_scale.h"
@@ -166,6 +167,10 @@ int main(int argc, char** argv) {
       "UI thread CPU over %d s idle, 200 ms tick:   %8.1f ms (%.2f %%), %d ticks, %llu frames\n",
       idle_seconds, cpu_ms, cpu_ms / (idle_seconds * 10.0), ticks,
       static_cast<unsigned long long>(idle_frames));
+  bench::PrintMetric("frame_floor_ms", floor_ms);
+  bench::PrintMetric("frame_first_in_process_ms", first_frame_ms);
+  bench::PrintMetric("frame_full_repaint_ms", full_ms);
+  bench::PrintMetric("frame_progress_ms", progress_ms);
   native.Destroy();
   ui::TextMeasurer::SetInstance(nullptr);
   ui::SdlBackend::Shutdown();

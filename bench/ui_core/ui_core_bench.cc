@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 
+#include "bench/common/bench_metric.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/global_manager.h"
 #include "ui/core/window.h"
@@ -73,6 +74,9 @@ int main() {
     const double relayout = MicrosSince(start, kLayouts);
     std::printf("basic.xml at %d %%: build + layout %.1f us per window, relayout %.2f us\n",
                 percent, build, relayout);
+    const std::string key = "build_basic_" + std::to_string(percent);
+    bench::PrintMetric((key + "_us").c_str(), build);
+    bench::PrintMetric((key + "_relayout_us").c_str(), relayout);
   }
   ui::TextMeasurer::SetInstance(nullptr);
   ui::ResourceLoader::CloseGlobalPackage();

@@ -1,0 +1,106 @@
+#include "bench/table/bench_output.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+
+namespace benchtable {
+
+namespace {
+
+// Calls `line_handler` for every line of `text` (without its line end).
+template <typename Handler>
+void ForEachLine(std::string_view text, Handler line_handler) {
+  while (!text.empty()) {
+    const size_t end = text.find('\n');
+    std::string_view line = text.substr(0, end);
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    line_handler(line);
+    if (end == std::string_view::npos) break;
+    text.remove_prefix(end + 1);
+  }
+}
+
+// A whole finite decimal number, nothing before or after it.
+std::optional<double> ParseNumber(std::string_view text) {
+  if (text.empty() || text.size() > 64) return std::nullopt;
+  const std::string copy(text);
+  char* end = nullptr;
+  const double value = std::strtod(copy.c_str(), &end);
+  if (end != copy.c_str() + copy.size() || !std::isfinite(value)) return std::nullopt;
+  // strtod also takes hexadecimal and "inf"/"nan" spellings; a figure is decimal.
+  if (copy.find_first_of("xXnN") != std::string::npos) return std::nullopt;
+  return value;
+}
+
+bool ConsumePrefix(std::string_view* text, std::string_view prefix) {
+  if (text->substr(0, prefix.size()) != prefix) return false;
+  text->remove_prefix(prefix.size());
+  return true;
+}
+
+// The next word of `text` up to a space (or the end); `text` moves past it
+// and one following space.
+std::string_view NextWord(std::string_view* text) {
+  const size_t space = text->find(' ');
+  std::string_view word = text->substr(0, space);
+  text->remove_prefix(space == std::string_view::npos ? text->size() : space + 1);
+  return word;
+}
+
+}  // namespace
+
+std::map<std::string, double> BenchOutput::ParseMetrics(std::string_view text) {
+  std::map<std::string, double> metrics;
+  ForEachLine(text, [&metrics](std::string_view line) {
+    if (!ConsumePrefix(&line, "metric ")) return;
+    const std::string_view key = NextWord(&line);
+    if (key.empty()) return;
+    const std::optional<double> value = ParseNumber(line);
+    if (value) metrics[std::string(key)] = *value;
+  });
+  return metrics;
+}
+
+std::optional<double> BenchOutput::FirstFrameMs(std::string_view text) {
+  std::optional<double> found;
+  ForEachLine(text, [&found](std::string_view line) {
+    if (found || !ConsumePrefix(&line, "first frame presented at ")) return;
+    if (line.size() < 3 || line.substr(line.size() - 3) != " ms") return;
+    found = ParseNumber(line.substr(0, line.size() - 3));
+  });
+  return found;
+}
+
+std::vector<BenchOutput::StallLine> BenchOutput::ParseStallLines(std::string_view text) {
+  std::vector<StallLine> lines;
+  ForEachLine(text, [&lines](std::string_view line) {
+    if (!ConsumePrefix(&line, "ui-stall ")) return;
+    std::string_view at = NextWord(&line);
+    std::string_view longest = NextWord(&line);
+    std::string_view stretches = NextWord(&line);
+    if (!line.empty() || !ConsumePrefix(&at, "at=") || !ConsumePrefix(&longest, "longest=") ||
+        !ConsumePrefix(&stretches, "stretches=")) {
+      return;
+    }
+    const std::optional<double> at_ms = ParseNumber(at);
+    const std::optional<double> longest_ms = ParseNumber(longest);
+    const std::optional<double> count = ParseNumber(stretches);
+    if (!at_ms || !longest_ms || !count || *longest_ms < 0 || *count < 0) return;
+    lines.push_back(StallLine{*at_ms, *longest_ms, static_cast<long>(*count)});
+  });
+  return lines;
+}
+
+std::optional<double> BenchOutput::LongestStallBetween(const std::vector<StallLine>& lines,
+                                                       double from_ms, double to_ms) {
+  std::optional<double> longest;
+  for (const StallLine& line : lines) {
+    if (line.at_ms < from_ms) continue;
+    longest = std::max(longest.value_or(0.0), line.longest_ms);
+    if (line.at_ms >= to_ms) break;
+  }
+  return longest;
+}
+
+}  // namespace benchtable

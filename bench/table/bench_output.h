@@ -1,0 +1,39 @@
+// BenchOutput: reads the figures out of what measured programs print.
+//  - "metric <key> <value>" lines of the benchmark programs
+//    (VARNIK_BENCH_METRICS=1);
+//  - "first frame presented at <ms> ms", the start-up line of the installer
+//    (VARNIK_DEBUG=1) and of its peer program;
+//  - "ui-stall at=<ms> longest=<ms> stretches=<n>" lines of the installer's
+//    UI pump (VARNIK_UI_STALL=1).
+// Lines that do not parse completely are skipped, never half-read; times are
+// CLOCK_MONOTONIC milliseconds.
+#pragma once
+
+#include <map>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace benchtable {
+
+class BenchOutput {
+ public:
+  struct StallLine {
+    double at_ms = 0;
+    double longest_ms = 0;
+    long stretches = 0;
+  };
+
+  // Later lines of the same key replace earlier ones.
+  static std::map<std::string, double> ParseMetrics(std::string_view text);
+  static std::optional<double> FirstFrameMs(std::string_view text);
+  static std::vector<StallLine> ParseStallLines(std::string_view text);
+  // The longest stall of the lines written from `from_ms` on, up to and
+  // including the first line written at or after `to_ms` (that line covers
+  // the stretches just before it). nullopt when no line falls in.
+  static std::optional<double> LongestStallBetween(const std::vector<StallLine>& lines,
+                                                   double from_ms, double to_ms);
+};
+
+}  // namespace benchtable
