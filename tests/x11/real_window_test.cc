@@ -345,3 +345,32 @@ TEST_F(RealWindowTest, DownloadFailureShowsTheFailurePage) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(X11SnapshotTest, ColoursParseAndCompareByChannel) {
+  struct Case {
+    const char* text;
+    bool ok;
+    uint32_t colour;
+  };
+  for (const Case& c : {Case{"1C87F2", true, 0x1C87F2}, Case{"#ffffff", true, 0xFFFFFF},
+                        Case{"1C87F", false, 0}, Case{"1C87F2A", false, 0},
+                        Case{"1C87G2", false, 0}, Case{"", false, 0}}) {
+    uint32_t colour = 0;
+    EXPECT_EQ(X11Snapshot::ParseColour(c.text, &colour), c.ok) << c.text;
+    if (c.ok) EXPECT_EQ(colour, c.colour) << c.text;
+  }
+  // Each channel on its own: a near sum must not hide one far channel.
+  EXPECT_TRUE(X11Snapshot::Near(0x102030, 0x182838, 8));
+  EXPECT_FALSE(X11Snapshot::Near(0x102030, 0x102039, 8));
+  EXPECT_FALSE(X11Snapshot::Near(0x002030, 0xFF2030, 24));
+  // A snapshot of a window that does not exist fails with a reason.
+  X11Snapshot shot;
+  std::string error;
+  EXPECT_FALSE(shot.Take(":no-such-display", 1, &error));
+  EXPECT_FALSE(error.empty());
+  EXPECT_EQ(shot.Pixel(0, 0), 0u);
+}
+
+}  // namespace
