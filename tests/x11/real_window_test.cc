@@ -359,7 +359,9 @@ TEST(X11SnapshotTest, ColoursParseAndCompareByChannel) {
                         Case{"1C87G2", false, 0}, Case{"", false, 0}}) {
     uint32_t colour = 0;
     EXPECT_EQ(X11Snapshot::ParseColour(c.text, &colour), c.ok) << c.text;
-    if (c.ok) EXPECT_EQ(colour, c.colour) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(colour, c.colour) << c.text;
+    }
   }
   // Each channel on its own: a near sum must not hide one far channel.
   EXPECT_TRUE(X11Snapshot::Near(0x102030, 0x182838, 8));
