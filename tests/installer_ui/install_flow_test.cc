@@ -92,6 +92,47 @@ std::vector<RunningProgram> ProgramsUnder(const std::string& folder) {
   return found;
 }
 
+std::string BaseName(std::string path) {
+  const std::string deleted = " (deleted)";
+  if (path.size() > deleted.size() &&
+      path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0) {
+    path.resize(path.size() - deleted.size());
+  }
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// Product applications that run now on this machine (by program or by the
+// script an interpreter runs), whatever started them.
+std::vector<pid_t> RunningProductApps() {
+  std::vector<pid_t> found;
+  DIR* proc = opendir("/proc");
+  if (!proc) return found;
+  while (dirent* entry = readdir(proc)) {
+    const pid_t pid = static_cast<pid_t>(atoi(entry->d_name));
+    if (pid <= 0) continue;
+    const std::string base = std::string("/proc/") + entry->d_name;
+    char target[4096];
+    const ssize_t n = readlink((base + "/exe").c_str(), target, sizeof target - 1);
+    std::vector<std::string> names;
+    if (n > 0) names.push_back(BaseName(std::string(target, static_cast<size_t>(n))));
+    const std::string cmdline = varnik_test::ReadFile(base + "/cmdline");
+    for (size_t at = 0, count = 0; at < cmdline.size() && count < 2; ++count) {
+      const size_t end = cmdline.find('\0', at);
+      names.push_back(BaseName(cmdline.substr(at, end - at)));
+      at = end == std::string::npos ? cmdline.size() : end + 1;
+    }
+    for (const std::string& name : names) {
+      if (name == "vidIvurodezirarod.exe") {
+        found.push_back(pid);
+        break;
+      }
+    }
+  }
+  closedir(proc);
+  return found;
+}
+
 pid_t Spawn(const std::string& program, int stdin_fd = -1) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -114,6 +155,12 @@ bool EndedByKill(pid_t pid) {
 class InstallFlowTest : public ::testing::Test {
  protected:
   void SetUp() override {
+    // The installer looks for the product among all processes of the
+    // machine; one left behind elsewhere would stop every flow at the
+    // question. Say so at once instead of failing on a deadline.
+    const std::vector<pid_t> strays = RunningProductApps();
+    ASSERT_TRUE(strays.empty()) << "vidIvurodezirarod.exe runs already (pid " << strays[0]
+                                << "); end it or run the tests in a PID namespace";
     ASSERT_TRUE(server_.Start());
     server_.SetPackage(DemoPackage());
     bin_ = dir_.path() + "/bin";
