@@ -20,6 +20,8 @@
 //   slow       the server stalls: the hint row appears after ten seconds, its
 //              button opens the offline page (VARNIK_DRIVER_BROWSER_LOG is
 //              the stand-in browser's log); the window system's close ends.
+//   download_fails   every attempt fails; "重新安装"; they fail again; the
+//              close button leads to the retention page.
 //   detect     the close button on the welcome page; VARNIK_DRIVER_INSTALLED
 //              "1" when the product must count as installed.
 //
@@ -40,6 +42,7 @@
 #include "installer_ui/main_window.h"
 #include "platform/system_info.h"
 #include "platform/system_message_box.h"
+#include "platform/url_download.h"
 #include "tests/installer_ui/window_driver.h"
 #include "ui/backend/sdl_backend.h"
 #include "ui/backend/sdl_system_message_box.h"
@@ -55,6 +58,7 @@ constexpr int kWelcome = 0;
 constexpr int kDownloading = 1;
 constexpr int kInstalling = 2;
 constexpr int kInstalled = 3;
+constexpr int kDownloadFailed = 4;
 constexpr int kWaitingForApp = 5;
 constexpr int kInstallFailed = 6;
 constexpr int kRetention = 7;
@@ -283,6 +287,40 @@ void SlowDownloadScenario() {
   W::SystemClose();
 }
 
+void CheckDownloadFailure(bool reinstall_offered) {
+  CheckFailurePage(reinstall_offered);
+  const int32_t hr = W::OnUi<int32_t>([] { return CMainWindow::Instance()->download_hr(); });
+  // A transfer that failed is explained by the download service's own text;
+  // a file that only failed the package check by the system's text for 0.
+  const std::u16string text =
+      hr == 0 ? platform::SystemErrorText(0) : platform::DownloadErrorText(hr);
+  W::Check(!text.empty(), "the code has a text", std::to_string(hr));
+  const std::string reason = W::Text(u"download_failed_msg");
+  W::CheckEq(reason, "失败原因：" + nbase::Utf16ToUtf8(text) + "(下载)", "download reason line");
+  W::Check(reason.find('\n') == std::string::npos && reason.find('\r') == std::string::npos,
+           "reason line on one line", reason);
+  char hex[16];
+  std::snprintf(hex, sizeof hex, "%08x", static_cast<uint32_t>(hr));
+  W::Print(std::string("DOWNLOAD HR ") + hex);
+}
+
+void DownloadFailsScenario() {
+  StartInstallation();
+  W::WaitUntil([] { return W::Stage() == kDownloadFailed; }, "download failed",
+               std::chrono::seconds(60));
+  CheckDownloadFailure(true);
+  W::Click(u"btn_reinstall");
+  W::Check(W::Stage() == kDownloading && W::Visible(u"installpage"), "downloading again");
+  W::WaitUntil([] { return W::Stage() == kDownloadFailed; }, "download failed again",
+               std::chrono::seconds(60));
+  CheckDownloadFailure(false);
+  W::Click(u"btn_exit");
+  W::Check(W::Stage() == kRetention && W::Visible(u"ExitStartpage"), "retention page");
+  W::Click(u"checkbox_5");
+  W::Done();
+  W::Click(u"btn_quitStart");
+}
+
 void DetectScenario() {
   W::Check(W::Stage() == kWelcome && W::Visible(u"welcompage"), "welcome page");
   if (W::Env("VARNIK_DRIVER_INSTALLED") == "1") {
@@ -310,6 +348,8 @@ void RunScenario(const std::string& name) {
     FailsTwiceScenario();
   } else if (name == "slow") {
     SlowDownloadScenario();
+  } else if (name == "download_fails") {
+    DownloadFailsScenario();
   } else if (name == "detect") {
     DetectScenario();
   } else {

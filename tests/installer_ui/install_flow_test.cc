@@ -14,6 +14,7 @@
 #include <chrono>
 #include <map>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -436,6 +437,65 @@ TEST_F(InstallFlowTest, StalledServerShowsTheSlowHintWhoseButtonOpensTheOfflineP
             "OnClick {\"ClickSrc\":\"DownloadOffline\"}\n");
   EXPECT_EQ(server_.site_requests(), 1);
 }
+
+struct DownloadFailureCase {
+  const char* name;
+  testsupport::PackageFault fault;
+  const char* hr;    // The last attempt's result code.
+  const char* size;  // The file size in the diagnostic; "" for any.
+};
+
+class DownloadFailureTest : public InstallFlowTest,
+                            public ::testing::WithParamInterface<DownloadFailureCase> {};
+
+TEST_P(DownloadFailureTest, SixAttemptsTwiceThenReinstallIsHidden) {
+  const DownloadFailureCase& c = GetParam();
+  EndpointPlan plan;
+  plan.fault = c.fault;
+  server_.SetSitePlan(plan);
+  server_.SetCdnPlan(plan);
+  // The smallest package the file check lets pass.
+  server_.SetPackage(
+      std::make_shared<const std::string>(testsupport::PackageServer::MakePackageBytes(10485760)));
+  const std::string output = Run("download_fails");
+  EXPECT_EQ(server_.site_requests(), 6);
+  EXPECT_EQ(server_.cdn_requests(), 6);
+  const std::regex failed(
+      "DownloadTimeCost \\{\"cost\":\"\\*\",\"ret\":\"1\",\"retryTime\":\"6\"\\}\n"
+      "InstallResultReport \\{\"errorMsg\":\"Download Faild :URLDownloadToFile hr = "
+      "([0-9a-f]{8}) size (-?[0-9]+) windows pop time = 0\",\"result\":\"faild\"\\}\n");
+  const std::string lines = ReportLines();
+  const std::string head = "AppStart *\nOnClick {\"ClickSrc\":\"Install\"}\n";
+  const std::string tail =
+      "OnClick {\"ClickSrc\":\"ReInstall\"}\nOnClick {\"btn_exit\":\"Start  无理由\"}\n";
+  ASSERT_EQ(lines.rfind(head, 0), 0u) << lines;
+  ASSERT_GT(lines.size(), head.size() + tail.size()) << lines;
+  ASSERT_EQ(lines.substr(lines.size() - tail.size()), tail) << lines;
+  std::string middle = lines.substr(head.size(), lines.size() - head.size() - tail.size());
+  const std::string reinstall = "OnClick {\"ClickSrc\":\"ReInstall\"}\n";
+  const size_t split = middle.find(reinstall);
+  ASSERT_NE(split, std::string::npos) << lines;
+  for (const std::string& part :
+       {middle.substr(0, split), middle.substr(split + reinstall.size())}) {
+    std::smatch match;
+    ASSERT_TRUE(std::regex_match(part, match, failed)) << part;
+    // The page explained the same code the report carries.
+    EXPECT_NE(output.find("DOWNLOAD HR " + match[1].str()), std::string::npos) << output;
+    EXPECT_EQ(match[1].str(), c.hr);
+    if (*c.size) {
+      EXPECT_EQ(match[2].str(), c.size);
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, DownloadFailureTest,
+    ::testing::Values(
+        DownloadFailureCase{"NotFound", testsupport::PackageFault::kNotFound, "800c0005", ""},
+        DownloadFailureCase{"OneByteShort", testsupport::PackageFault::kShort, "00000000",
+                            "10485759"},
+        DownloadFailureCase{"NotMz", testsupport::PackageFault::kNotMz, "00000000", "10485760"}),
+    [](const ::testing::TestParamInfo<DownloadFailureCase>& info) { return info.param.name; });
 
 struct DetectCase {
   const char* name;
