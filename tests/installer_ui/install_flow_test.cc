@@ -12,6 +12,7 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <regex>
@@ -405,14 +406,26 @@ TEST_F(InstallFlowTest, ChosenFolderWithBlanksAndShellCharactersReachesThePackag
   varnik_test::WriteFile(bin_ + "/zenity", script);
   chmod((bin_ + "/zenity").c_str(), 0700);
   const std::string install_dir = chosen + "/zorv/dudIdiruvovo";
-  Run("install", {{"VARNIK_DRIVER_CHOOSE_DIR", install_dir}, {"VARNIK_DRIVER_LEAVE", "startapp"}});
+  // The download folder lies under the cache folder: the package path gets
+  // a blank and quotes of its own.
+  const std::string cache = dir_.path() + "/cache \"q\" $(touch pwned3)";
+  mkdir(cache.c_str(), 0700);
+  Run("install", {{"VARNIK_DRIVER_CHOOSE_DIR", install_dir},
+                  {"VARNIK_DRIVER_LEAVE", "startapp"},
+                  {"XDG_CACHE_HOME", cache}});
   EXPECT_EQ(varnik_test::ReadFile(PackageRecord()), install_dir + "\n");
   struct stat info;
   EXPECT_EQ(stat((install_dir + "/vidIvurodezirarod.exe").c_str(), &info), 0);
   EXPECT_EQ(Record(platform::kInstallerPathValue), install_dir);
   ExpectProductStarted(install_dir);
   // No shell ever read the folder.
-  for (const char* planted : {"pwned1", "pwned2"}) {
+  // The package file stays where it was downloaded.
+  std::string package_file;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(cache)) {
+    if (entry.path().filename() == "DudIdiruvovoInstaller.exe") package_file = entry.path();
+  }
+  EXPECT_NE(package_file, "");
+  for (const char* planted : {"pwned1", "pwned2", "pwned3"}) {
     for (const std::string& where : {dir_.path(), dir_.path() + "/home", std::string(".")}) {
       EXPECT_NE(access((where + "/" + planted).c_str(), F_OK), 0) << where << "/" << planted;
     }
