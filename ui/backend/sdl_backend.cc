@@ -32,6 +32,11 @@ bool SdlBackend::Initialize() {
   // to the browser it opened.
   SDL_SetHint(SDL_HINT_VIDEO_MINIMIZE_ON_FOCUS_LOSS, "0");
   SDL_SetHint(SDL_HINT_MOUSE_FOCUS_CLICKTHROUGH, "1");
+  // Frames are drawn by cairo into memory and copied to the window surface;
+  // a GL-backed surface adds nothing but, on machines with software GL only,
+  // shader compiles on the UI thread (stalls of 100 ms and more) and about
+  // 90 MiB of memory.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     state.last_error = SDL_GetError();
     return false;
