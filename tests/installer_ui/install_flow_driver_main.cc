@@ -165,6 +165,14 @@ void InstallScenario() {
           return IsInstallingText(samples.back().label);
         },
         "installing text");
+    const size_t first_installing_text = samples.size() - 1;
+    // On past 95.1, where the step becomes 0.2.
+    W::WaitUntil(
+        [&] {
+          samples.push_back(TakeSample());
+          return samples.back().progress >= 955;
+        },
+        "past 95.1");
     bool ordered = true;
     bool installing_seen = false;
     for (const Sample& s : samples) {
@@ -174,14 +182,16 @@ void InstallScenario() {
       } else {
         ordered = ordered && s.stage == kInstalling;
         installing_seen = true;
-        // From 90.0 on, each tick adds 0.3 up to 95.1.
-        ordered = ordered && s.progress >= 900 && (s.progress - 900) % 3 == 0;
+        // From 90.0 each tick adds 0.3 up to 95.1, then 0.2.
+        ordered = ordered && s.progress >= 900 &&
+                  (s.progress <= 951 ? (s.progress - 900) % 3 == 0 : (s.progress - 951) % 2 == 0);
       }
     }
     W::Check(ordered,
              "downloading values up to 90.0, then 90.0 plus ticks of 0.3 while installing");
-    W::Check(samples.back().progress > 900 && samples.back().progress <= 951,
-             "installing text from 90.3 on", samples.back().label);
+    W::Check(samples[first_installing_text].progress > 900 &&
+                 samples[first_installing_text].progress <= 951,
+             "installing text from 90.3 on", samples[first_installing_text].label);
     const int fd = open(gate.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0600);
     W::Check(fd >= 0, "gate opened");
     if (fd >= 0) close(fd);
