@@ -7,14 +7,20 @@ function(varnik_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# varnik_test(name SOURCES ... DEPS ...): a GoogleTest executable whose cases
-# ctest discovers one by one. Tests get a generous per-case time-out; every
-# loop test also carries its own watchdog.
+# varnik_test(name SOURCES ... DEPS ... [LOCK resource]): a GoogleTest
+# executable whose cases ctest discovers one by one. Tests get a generous
+# per-case time-out; every loop test also carries its own watchdog. Cases of
+# executables that name the same LOCK never run at the same time under
+# `ctest -j` (for machine-wide state such as the product's processes).
 function(varnik_test name)
-  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  cmake_parse_arguments(ARG "" "LOCK" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120 LABELS ${name})
+  set(_properties TIMEOUT 120 LABELS ${name})
+  if(ARG_LOCK)
+    list(APPEND _properties RESOURCE_LOCK ${ARG_LOCK})
+  endif()
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${_properties})
 endfunction()
 
 # varnik_subdirectories(): add every child folder that has a CMakeLists.txt,
