@@ -286,7 +286,8 @@ struct StallRun {
   std::optional<double> longest_ms;
   std::optional<double> peak_mib;
   std::optional<double> install_seconds;
-  std::string note;  // why a figure is missing
+  std::string note;   // why a figure is missing
+  std::string trace;  // the stall lines from the click on
 };
 
 // The real installer under Xvfb: "立即安装" clicked with xdotool, the
@@ -364,6 +365,7 @@ StallRun MeasureStall(const std::string& temp, DevServer& server, const VirtualD
       trace += " +" + Fixed(line.at_ms - click_ms, 0) + "ms:" + Fixed(line.longest_ms, 1);
       if (line.at_ms >= done_ms) break;
     }
+    run.trace = trace;
     Progress("stall lines after the click (time: longest ms):" + trace);
     if (!run.longest_ms) run.note = "no stall lines";
   }
@@ -537,7 +539,7 @@ int main(int argc, char** argv) {
   }
   table.AddMeasuredRow(
       "CPU time idle over " + std::to_string(options.idle_seconds) + " s (" + idle_where + ")",
-      idle.installer_ms, idle.peer_ms, "ms", 0, peer_program + ", idle the same seconds");
+      idle.installer_ms, idle.peer_ms, "ms", 2, peer_program + ", idle the same seconds");
   table.AddMeasuredRow("caller's cost of one report", Get(m, "report_caller_us"),
                        Get(m, "report_post_us"), "us", 2, "empty PostTask to the same thread");
   table.AddMeasuredRow("report delivery rate, loopback", Get(m, "report_delivery_per_s"),
@@ -596,6 +598,10 @@ int main(int argc, char** argv) {
         "- The other rows come from the benchmark programs in `bench/` (each run once,\n"
         "  figures via `VARNIK_BENCH_METRICS=1`); their full output follows.\n"
         "- Build + layout has no program to compare with; one frame's time is its budget.\n";
+    if (!stall.trace.empty()) {
+      doc += "\nUI pump stall lines of this run, time after the click: longest stretch in ms:" +
+             stall.trace + "\n";
+    }
     doc += "\n## Output of the benchmark programs\n";
     for (const ProgramRun& run : programs) {
       std::string text;

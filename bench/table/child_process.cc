@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <thread>
@@ -139,8 +140,32 @@ bool ChildProcess::WaitForText(const std::string& text, std::chrono::millisecond
       timeout);
 }
 
+std::optional<uint64_t> ChildProcess::ParseSchedstatNs(std::string_view schedstat) {
+  const size_t end = schedstat.find_first_of(" \n");
+  const std::string first(schedstat.substr(0, end));
+  if (first.empty() || first.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  return std::strtoull(first.c_str(), nullptr, 10);
+}
+
 std::optional<double> ChildProcess::CpuTimeMs() const {
   if (!running()) return std::nullopt;
+  // Every thread's scheduler time; a thread that ends between the listing
+  // and the read is left out.
+  std::error_code error;
+  uint64_t total_ns = 0;
+  bool any = false;
+  for (const auto& task :
+       std::filesystem::directory_iterator("/proc/" + std::to_string(pid_) + "/task", error)) {
+    const std::optional<uint64_t> ns =
+        ParseSchedstatNs(ReadWholeFile(task.path().string() + "/schedstat"));
+    if (ns) {
+      total_ns += *ns;
+      any = true;
+    }
+  }
+  if (!error && any) return total_ns / 1e6;
   const std::string stat = ReadWholeFile("/proc/" + std::to_string(pid_) + "/stat");
   const std::optional<uint64_t> ticks = ParseStatCpuTicks(stat);
   if (!ticks) return std::nullopt;

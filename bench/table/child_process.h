@@ -36,7 +36,9 @@ class ChildProcess {
   bool WaitForText(const std::string& text, std::chrono::milliseconds timeout);
   std::string Output() const;
 
-  // User + system CPU time so far, in milliseconds; nullopt once ended.
+  // CPU time of all its threads so far, in milliseconds, to the nanosecond
+  // where the kernel keeps scheduler statistics (else to the clock tick);
+  // nullopt once ended.
   std::optional<double> CpuTimeMs() const;
   // Sends `signal_number`, waits up to `timeout` for the end, then kills.
   // True when the child ended within the time.
@@ -57,6 +59,9 @@ class ChildProcess {
   // and 15, counted after the parenthesised command name, which may itself
   // hold spaces and parentheses).
   static std::optional<uint64_t> ParseStatCpuTicks(std::string_view stat);
+  // Nanoseconds on the CPU from the text of /proc/<pid>/task/<tid>/schedstat
+  // (its first field).
+  static std::optional<uint64_t> ParseSchedstatNs(std::string_view schedstat);
 
  private:
   bool Reap(bool block);

@@ -47,6 +47,9 @@ std::string PerformanceTable::FormatValue(std::optional<double> value, const std
 std::string PerformanceTable::FormatRatio(std::optional<double> product,
                                           std::optional<double> peer) {
   if (!product || !peer || !std::isfinite(*product) || !std::isfinite(*peer) || *peer <= 0) {
+    // Both sides at zero (an idle program that never woke): equal, not
+    // undefined.
+    if (product && peer && *product == 0 && *peer == 0) return "equal (both 0)";
     return "n/a";
   }
   const double ratio = *product / *peer;

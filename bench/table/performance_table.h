@@ -38,7 +38,8 @@ class PerformanceTable {
   static std::string FormatValue(std::optional<double> value, const std::string& unit,
                                  int decimals);
   // "1.23 x" (two decimals, three significant digits for small ratios) or
-  // "n/a" when either side is missing or the peer is not positive.
+  // "n/a" when either side is missing or the peer is not positive;
+  // "equal (both 0)" when both are zero.
   static std::string FormatRatio(std::optional<double> product, std::optional<double> peer);
 
  private:

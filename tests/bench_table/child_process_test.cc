@@ -91,6 +91,23 @@ TEST(ChildProcessTest, MissingProgramDoesNotStart) {
   EXPECT_FALSE(empty.Start());
 }
 
+TEST(ChildProcessTest, SchedulerTimeIsTheFirstFieldOfSchedstat) {
+  const struct {
+    const char* text;
+    std::optional<uint64_t> ns;
+  } cases[] = {
+      {"123456789 2000 17\n", 123456789},
+      {"0 0 0\n", 0},
+      {"42", 42},
+      {"", std::nullopt},
+      {"-5 1 1\n", std::nullopt},
+      {"12a 1 1\n", std::nullopt},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(ChildProcess::ParseSchedstatNs(c.text), c.ns) << c.text;
+  }
+}
+
 TEST(ChildProcessTest, StatTicksAreCountedAfterTheCommandName) {
   const struct {
     const char* stat;

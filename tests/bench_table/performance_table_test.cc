@@ -20,8 +20,15 @@ TEST(PerformanceTableTest, ValuesAndRatiosAreFormattedOrMarkedMissing) {
     std::optional<double> product, peer;
     const char* text;
   } ratios[] = {
-      {30, 10, "3.00 x"}, {9.5, 10, "0.95 x"}, {0.5, 100, "0.005 x"},     {0, 10, "0.00 x"},
-      {5, 0, "n/a"},      {5, -1, "n/a"},      {std::nullopt, 10, "n/a"}, {10, std::nullopt, "n/a"},
+      {30, 10, "3.00 x"},
+      {9.5, 10, "0.95 x"},
+      {0.5, 100, "0.005 x"},
+      {0, 10, "0.00 x"},
+      {5, 0, "n/a"},
+      {0, 0, "equal (both 0)"},
+      {5, -1, "n/a"},
+      {std::nullopt, 10, "n/a"},
+      {10, std::nullopt, "n/a"},
       {NAN, 10, "n/a"},
   };
   for (const auto& r : ratios) {
