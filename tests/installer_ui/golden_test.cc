@@ -167,19 +167,24 @@ TEST_P(GoldenTest, MainWindowPages) {
     bar->SetValue(45);
   }
   if (auto* value = dynamic_cast<ui::Label*>(window.FindControl(u"progress_install_value"))) {
-    value->SetText(u"正在安装，请不要关闭：45%");
+    value->SetText(u"正在下载，请不要关闭：45.0%");
   }
   Compare(&window, "main_installing");
 
   window.ShowInstalledPage();
   Compare(&window, "main_installed");
 
-  window.ShowInstallingPage(CMainWindow::InstallingForm::kInstall);
-  window.ShowFailurePage(u"失败原因：网络连接超时");
-  Compare(&window, "main_failed");
+  // The failure and retention pages on the road the user takes to them:
+  // welcome, installing, failed, then the close button.
+  CMainWindow failed(TestConfig(), [](uint32_t) {});
+  ASSERT_TRUE(failed.LoadSkin()) << nbase::Utf16ToUtf8(failed.GetLastLoadError());
+  failed.Resize(failed.GetInitialSize());
+  failed.ShowInstallingPage(CMainWindow::InstallingForm::kInstall);
+  failed.ShowFailurePage(u"失败原因：网络连接超时");
+  Compare(&failed, "main_failed");
 
-  window.ShowRetentionPage();
-  Compare(&window, "main_retention");
+  failed.ShowRetentionPage();
+  Compare(&failed, "main_retention");
 }
 
 TEST_P(GoldenTest, QuestionBoxes) {
