@@ -76,6 +76,9 @@ bool InstallerProcess::Start() {
   posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, output_path_.c_str(),
                                    O_WRONLY | O_CREAT | O_TRUNC | O_APPEND, 0600);
   posix_spawn_file_actions_adddup2(&actions, STDOUT_FILENO, STDERR_FILENO);
+  // The process (and the package it runs) works in the temporary home, so
+  // nothing it writes to its working folder lands in the test's folder.
+  posix_spawn_file_actions_addchdir_np(&actions, home_.c_str());
   std::vector<std::string> arguments = {executable_};
   arguments.insert(arguments.end(), arguments_.begin(), arguments_.end());
   std::vector<char*> argv;

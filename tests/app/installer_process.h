@@ -1,7 +1,7 @@
 // A real installer process for tests: started with a clean environment made
 // of temporary user folders, the headless SDL driver, a fixed DPI and the
-// loopback report server; its diagnostic output goes to a file the test can
-// read. Every wait has a deadline; a process still running when the object
+// loopback report server, working in the temporary home; its diagnostic
+// output goes to a file the test can read. Every wait has a deadline; a process still running when the object
 // goes is killed.
 #pragma once
 
