@@ -57,6 +57,11 @@ bool InstallerProcess::Start() {
       {"VARNIK_DPI", "96"},
       {"VARNIK_DEBUG", "1"},
   };
+  // Sanitizer settings (suppressions, exit behaviour) reach the child as they
+  // reach the test, so a sanitized installer is judged by the same rules.
+  for (const char* name : {"ASAN_OPTIONS", "LSAN_OPTIONS", "UBSAN_OPTIONS", "TSAN_OPTIONS"}) {
+    if (const char* value = std::getenv(name)) env[name] = value;
+  }
   for (const auto& [name, value] : environment_) {
     if (value.empty()) {
       env.erase(name);
