@@ -159,7 +159,8 @@ class RealWindowTest : public ::testing::Test {
 
   // The product that "立即体验" started keeps running like a desktop
   // program; it is this test's when its executable lies in the test's home.
-  void TearDown() override {
+  std::vector<int> ProductPids() const {
+    std::vector<int> pids;
     const std::string root = home_.path() + "/";
     DIR* proc = opendir("/proc");
     while (dirent* entry = proc ? readdir(proc) : nullptr) {
@@ -169,10 +170,15 @@ class RealWindowTest : public ::testing::Test {
       const ssize_t n =
           readlink(("/proc/" + std::string(entry->d_name) + "/exe").c_str(), target, sizeof target);
       if (n > 0 && std::string(target, static_cast<size_t>(n)).rfind(root, 0) == 0) {
-        kill(pid, SIGKILL);
+        pids.push_back(pid);
       }
     }
     if (proc) closedir(proc);
+    return pids;
+  }
+
+  void TearDown() override {
+    for (int pid : ProductPids()) kill(pid, SIGKILL);
   }
 
   // Starts the installer on the private display and finds its window.
@@ -294,6 +300,13 @@ TEST_F(RealWindowTest, InstallsThenStartsTheProduct) {
   Click("installed", "btn_startapp");
   ASSERT_TRUE(installer_->WaitForExit(kDeadline));
   EXPECT_EQ(installer_->exit_code(), 0);
+  // The product starts detached and may still be on its way when the
+  // installer has ended; wait for it, so that TearDown ends it too.
+  const auto product_deadline = std::chrono::steady_clock::now() + 10s;
+  while (ProductPids().empty() && std::chrono::steady_clock::now() < product_deadline) {
+    std::this_thread::sleep_for(20ms);
+  }
+  EXPECT_FALSE(ProductPids().empty()) << "立即体验 started no product";
   const std::vector<std::string> reports = Reports();
   ASSERT_GE(reports.size(), 5u) << installer_->Output();
   EXPECT_EQ(reports[1], "OnClick {\"ClickSrc\":\"Install\"}");
