@@ -35,19 +35,13 @@
 #include <thread>
 #include <vector>
 
-#include "app/main_thread.h"
-#include "app/termination_signal_watcher.h"
 #include "base/string_util.h"
 #include "base/utf.h"
 #include "installer_ui/main_window.h"
 #include "platform/system_info.h"
-#include "platform/system_message_box.h"
 #include "platform/url_download.h"
 #include "tests/installer_ui/window_driver.h"
-#include "ui/backend/sdl_backend.h"
-#include "ui/backend/sdl_system_message_box.h"
 #include "ui/core/progress.h"
-#include "ui/text/pango_text_measurer.h"
 
 namespace {
 
@@ -347,7 +341,6 @@ void DetectScenario() {
 }
 
 void RunScenario(const std::string& name) {
-  W::WaitForMainWindow();
   if (name == "install") {
     InstallScenario();
   } else if (name == "app_running") {
@@ -370,19 +363,5 @@ void RunScenario(const std::string& name) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc < 2) return 2;
-  const std::string scenario = argv[1];
-  app::TerminationSignalWatcher::Start();
-  ui::PangoTextMeasurer text_measurer;
-  ui::TextMeasurer::SetInstance(&text_measurer);
-  if (!ui::SdlBackend::Initialize()) return 4;
-  platform::SetSystemMessageBoxFunction(&ui::SdlSystemMessageBox::Show);
-  std::thread([scenario] { RunScenario(scenario); }).detach();
-  {
-    app::MainThread main_thread;
-    main_thread.RunAsUiThread();
-  }
-  ui::SdlBackend::Shutdown();
-  ui::TextMeasurer::SetInstance(nullptr);
-  return 0;
+  return varnik_test::WindowDriver::RunInstallerWithUser(argc, argv, &RunScenario);
 }

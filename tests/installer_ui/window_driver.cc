@@ -8,12 +8,18 @@
 #include <thread>
 #include <vector>
 
+#include "app/main_thread.h"
+#include "app/termination_signal_watcher.h"
 #include "base/utf.h"
 #include "installer_ui/main_window.h"
 #include "installer_ui/msg_box.h"
+#include "platform/system_message_box.h"
 #include "ui/backend/native_window.h"
+#include "ui/backend/sdl_backend.h"
+#include "ui/backend/sdl_system_message_box.h"
 #include "ui/core/label.h"
 #include "ui/core/rich_edit.h"
+#include "ui/text/pango_text_measurer.h"
 
 namespace varnik_test {
 
@@ -117,6 +123,17 @@ bool WindowDriver::Visible(const std::u16string& name) {
   });
 }
 
+bool WindowDriver::Enabled(const std::u16string& name) {
+  return OnUi<bool>([name] {
+    ui::Control* c = Window()->FindControl(name);
+    return c && c->IsEnabled();
+  });
+}
+
+int WindowDriver::Height() {
+  return OnUi<int>([] { return Window()->GetClientSize().cy; });
+}
+
 int WindowDriver::Stage() {
   return OnUi<int>([] { return static_cast<int>(Window()->stage()); });
 }
@@ -150,6 +167,36 @@ void WindowDriver::ClickIn(std::function<ui::Window*()> window_of,
 void WindowDriver::Click(const std::u16string& name) {
   ClickIn([] { return static_cast<ui::Window*>(Window()); },
           [] { return Window()->native_window(); }, name);
+}
+
+void WindowDriver::TypeText(const std::string& utf8) {
+  OnUi<bool>([utf8] {
+    ui::NativeWindow* native = Window()->native_window();
+    if (!native) return false;
+    const uint32_t id = native->sdl_window_id();
+    for (size_t at = 0; at < utf8.size();) {
+      const unsigned char lead = static_cast<unsigned char>(utf8[at]);
+      const size_t len = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : lead >= 0xC0 ? 2 : 1;
+      SDL_Event event;
+      SDL_zero(event);
+      if (utf8[at] == '\n') {
+        event.type = SDL_KEYDOWN;
+        event.key.windowID = id;
+        event.key.state = SDL_PRESSED;
+        event.key.keysym.sym = SDLK_RETURN;
+        native->HandleEvent(event);
+        event.type = SDL_KEYUP;
+        event.key.state = SDL_RELEASED;
+      } else {
+        event.type = SDL_TEXTINPUT;
+        event.text.windowID = id;
+        utf8.copy(event.text.text, len, at);
+      }
+      native->HandleEvent(event);
+      at += len;
+    }
+    return true;
+  });
 }
 
 void WindowDriver::SystemClose() {
@@ -186,6 +233,28 @@ int WindowDriver::OpenBoxCount() {
     for (const MsgBox* box : MsgBox::OpenBoxes()) count += box->IsClosing() ? 0 : 1;
     return count;
   });
+}
+
+int WindowDriver::RunInstallerWithUser(int argc, char** argv,
+                                       void (*run_scenario)(const std::string& name)) {
+  if (argc < 2) return 2;
+  const std::string scenario = argv[1];
+  app::TerminationSignalWatcher::Start();
+  ui::PangoTextMeasurer text_measurer;
+  ui::TextMeasurer::SetInstance(&text_measurer);
+  if (!ui::SdlBackend::Initialize()) return 4;
+  platform::SetSystemMessageBoxFunction(&ui::SdlSystemMessageBox::Show);
+  std::thread([scenario, run_scenario] {
+    WaitForMainWindow();
+    run_scenario(scenario);
+  }).detach();
+  {
+    app::MainThread main_thread;
+    main_thread.RunAsUiThread();
+  }
+  ui::SdlBackend::Shutdown();
+  ui::TextMeasurer::SetInstance(nullptr);
+  return 0;
 }
 
 }  // namespace varnik_test

@@ -58,10 +58,17 @@ class WindowDriver {
   // Main window state, read on the UI thread.
   static std::string Text(const std::u16string& name);
   static bool Visible(const std::u16string& name);
+  static bool Enabled(const std::u16string& name);
   static int Stage();
+  // The main window's client height.
+  static int Height();
 
   // Clicks the centre of a visible control of the main window.
   static void Click(const std::u16string& name);
+  // Types UTF-8 text into the focused control of the main window, one
+  // character per text-input event as an input method sends them; "\n" is
+  // the return key.
+  static void TypeText(const std::string& utf8);
   // The window system's close of the main window (Alt+F4, the task bar).
   static void SystemClose();
   // Waits until a message box is open and not closing (a box that was
@@ -73,6 +80,12 @@ class WindowDriver {
   static std::string BoxText(const std::u16string& name);
   // How many boxes are open and not closing.
   static int OpenBoxCount();
+
+  // The body of a driver program: starts the real installer as main.cc
+  // does, with `run_scenario(argv[1])` on a thread of its own once the main
+  // window is on screen. Returns the process's exit code.
+  static int RunInstallerWithUser(int argc, char** argv,
+                                  void (*run_scenario)(const std::string& name));
 
  private:
   static void ClickIn(std::function<ui::Window*()> window_of,
