@@ -5,7 +5,7 @@
 #include "platform/path_util.h"
 #include "platform/product_hosts.h"
 #include "platform/registry.h"
-#include "platform/special_folders.h"
+#include "platform/shell_folders.h"
 
 namespace app {
 

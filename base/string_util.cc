@@ -52,10 +52,10 @@ std::u16string FormatText(std::u16string_view pattern, std::initializer_list<For
     }
     // Collect flags, width and precision as ASCII ("0.1" of "%0.1f").
     size_t j = i + 1;
-    std::string spec = "%";
-    while (j < pattern.size() && spec.size() < 16 &&
+    std::string directive = "%";
+    while (j < pattern.size() && directive.size() < 16 &&
            ((pattern[j] >= u'0' && pattern[j] <= u'9') || pattern[j] == u'.' || pattern[j] == u'-')) {
-      spec.push_back(static_cast<char>(pattern[j]));
+      directive.push_back(static_cast<char>(pattern[j]));
       ++j;
     }
     const char16_t conversion = j < pattern.size() ? pattern[j] : 0;
@@ -64,14 +64,14 @@ std::u16string FormatText(std::u16string_view pattern, std::initializer_list<For
     if (conversion == u's' && have_arg && next_arg->kind() == FormatArg::kText) {
       out.append(next_arg->text());
     } else if (conversion == u'd' && have_arg && next_arg->kind() == FormatArg::kInteger) {
-      std::snprintf(buffer, sizeof buffer, (spec + "lld").c_str(),
+      std::snprintf(buffer, sizeof buffer, (directive + "lld").c_str(),
                     static_cast<long long>(next_arg->integer()));
       AppendAscii(out, buffer);
     } else if (conversion == u'f' && have_arg && next_arg->kind() != FormatArg::kText) {
       const double value = next_arg->kind() == FormatArg::kFloating
                                ? next_arg->floating()
                                : static_cast<double>(next_arg->integer());
-      std::snprintf(buffer, sizeof buffer, (spec + "f").c_str(), value);
+      std::snprintf(buffer, sizeof buffer, (directive + "f").c_str(), value);
       AppendAscii(out, buffer);
     } else {
       out.push_back(c);  // Not a conversion we fill: keep it literally.

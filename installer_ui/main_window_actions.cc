@@ -12,7 +12,7 @@
 #include "installer_ui/msg_box.h"
 #include "installer_ui/url_opener.h"
 #include "platform/registry.h"
-#include "platform/special_folders.h"
+#include "platform/shell_folders.h"
 #include "report/event_reporter.h"
 #include "ui/backend/native_window.h"
 #include "ui/core/box.h"

@@ -10,7 +10,7 @@
 #include "platform/file_system.h"
 #include "platform/hive_file.h"
 #include "platform/path_util.h"
-#include "platform/special_folders.h"
+#include "platform/shell_folders.h"
 
 namespace platform {
 namespace {

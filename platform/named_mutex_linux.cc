@@ -9,7 +9,7 @@
 #include "platform/error_codes.h"
 #include "platform/named_mutex.h"
 #include "platform/path_util.h"
-#include "platform/special_folders.h"
+#include "platform/shell_folders.h"
 
 namespace platform {
 

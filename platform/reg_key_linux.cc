@@ -13,7 +13,7 @@
 #include "platform/error_codes.h"
 #include "platform/hive_file.h"
 #include "platform/reg_key.h"
-#include "platform/special_folders.h"
+#include "platform/shell_folders.h"
 
 namespace platform {
 namespace {

@@ -9,7 +9,7 @@
 #include "gtest/gtest.h"
 #include "platform/file_system.h"
 #include "platform/path_util.h"
-#include "platform/special_folders.h"
+#include "platform/shell_folders.h"
 #include "tests/platform/test_support.h"
 
 namespace platform {

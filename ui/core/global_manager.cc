@@ -39,17 +39,17 @@ FontSpec GlobalManager::GetFont(int32_t index) {
   const StyleSheet& sheet = StyleSheet::Global();
   const FontDescription* font = sheet.GetFont(index);
   if (!font) font = sheet.GetFont(0);
-  FontSpec spec;
+  FontSpec result;
   if (!font) {
-    spec.face = u"system";
-    spec.size_px = DpiScale::Scale(12);
-    return spec;
+    result.face = u"system";
+    result.size_px = DpiScale::Scale(12);
+    return result;
   }
-  spec.face = font->Face();
-  spec.size_px = font->PixelSize(DpiScale::IsActive() ? DpiScale::Percent() : 100);
-  spec.bold = font->bold();
-  spec.underline = font->underline();
-  return spec;
+  result.face = font->Face();
+  result.size_px = font->PixelSize(DpiScale::IsActive() ? DpiScale::Percent() : 100);
+  result.bold = font->bold();
+  result.underline = font->underline();
+  return result;
 }
 
 void GlobalManager::AddColor(const std::u16string& name, uint32_t argb) {

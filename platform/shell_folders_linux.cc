@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/path_util.h"
-#include "platform/special_folders.h"
+#include "platform/shell_folders.h"
 
 namespace platform {
 namespace {
