@@ -137,11 +137,14 @@ int WaitForChild(pid_t pid, int* status) {
   return result == pid ? 0 : -1;
 }
 
-}  // namespace
-
-int32_t RunAndWait(const std::u16string& command_line) {
-  LaunchPlan plan;
-  if (!PrepareLaunch(command_line, &plan)) return EINVAL;
+// Forks a child that runs `plan` and waits for that child. A detached start
+// goes through an intermediate child that starts a session, forks the
+// program and leaves at once, so the program is adopted by init and never
+// becomes a zombie of the caller. The close-on-exec pipe carries the exec
+// error, if any, back to us. Returns that start error (0 when the program
+// started); `waited` tells whether the direct child's `status` was read.
+int StartChild(const LaunchPlan& plan, bool detached, int* status, bool* waited) {
+  *waited = false;
   int pipe_fds[2];
   if (pipe2(pipe_fds, O_CLOEXEC) != 0) return errno;
   pid_t pid = fork();
@@ -153,35 +156,7 @@ int32_t RunAndWait(const std::u16string& command_line) {
   }
   if (pid == 0) {
     close(pipe_fds[0]);
-    ExecInChild(plan, pipe_fds[1]);
-  }
-  close(pipe_fds[1]);
-  int start_error = ReadStartError(pipe_fds[0]);
-  close(pipe_fds[0]);
-  int status = 0;
-  int waited = WaitForChild(pid, &status);
-  if (start_error != 0) return start_error;
-  if (waited != 0 || !WIFEXITED(status)) return kNoExitCode;
-  return WEXITSTATUS(status);
-}
-
-int32_t LaunchDetached(const std::u16string& command_line) {
-  LaunchPlan plan;
-  if (!PrepareLaunch(command_line, &plan)) return EINVAL;
-  int pipe_fds[2];
-  if (pipe2(pipe_fds, O_CLOEXEC) != 0) return errno;
-  pid_t pid = fork();
-  if (pid < 0) {
-    int error = errno;
-    close(pipe_fds[0]);
-    close(pipe_fds[1]);
-    return error;
-  }
-  if (pid == 0) {
-    // The intermediate child starts a session, forks the program and leaves
-    // at once, so the program is adopted by init and never becomes a zombie
-    // of the caller.
-    close(pipe_fds[0]);
+    if (!detached) ExecInChild(plan, pipe_fds[1]);
     setsid();
     pid_t grandchild = fork();
     if (grandchild < 0) {
@@ -196,9 +171,29 @@ int32_t LaunchDetached(const std::u16string& command_line) {
   close(pipe_fds[1]);
   int start_error = ReadStartError(pipe_fds[0]);
   close(pipe_fds[0]);
-  int status = 0;
-  WaitForChild(pid, &status);
+  *waited = WaitForChild(pid, status) == 0;
   return start_error;
+}
+
+}  // namespace
+
+int32_t RunAndWait(const std::u16string& command_line) {
+  LaunchPlan plan;
+  if (!PrepareLaunch(command_line, &plan)) return EINVAL;
+  int status = 0;
+  bool waited = false;
+  int start_error = StartChild(plan, /*detached=*/false, &status, &waited);
+  if (start_error != 0) return start_error;
+  if (!waited || !WIFEXITED(status)) return kNoExitCode;
+  return WEXITSTATUS(status);
+}
+
+int32_t LaunchDetached(const std::u16string& command_line) {
+  LaunchPlan plan;
+  if (!PrepareLaunch(command_line, &plan)) return EINVAL;
+  int status = 0;
+  bool waited = false;
+  return StartChild(plan, /*detached=*/true, &status, &waited);
 }
 
 }  // namespace platform
