@@ -288,36 +288,26 @@ void Window::OnKeyDown(int32_t key, uint32_t modifiers) {
     FocusNext();
     return;
   }
+  SendKey(kEventKeyDown, key, modifiers);
+}
+
+void Window::OnKeyUp(int32_t key) {
+  if (window_enabled_) SendKey(kEventKeyUp, key, 0);
+}
+
+void Window::OnChar(char16_t ch) {
+  if (window_enabled_) SendKey(kEventChar, ch, 0);
+}
+
+void Window::SendKey(int32_t type, int32_t key, uint32_t modifiers) {
   if (!focus_) return;
   EventArgs args;
-  args.type = kEventKeyDown;
+  args.type = type;
   args.sender = focus_;
   args.timestamp = GetTickCount32();
   args.mouse_point = last_mouse_;
   args.key = key;
   args.modifiers = modifiers;
-  focus_->Event(args);
-}
-
-void Window::OnKeyUp(int32_t key) {
-  if (!window_enabled_ || !focus_) return;
-  EventArgs args;
-  args.type = kEventKeyUp;
-  args.sender = focus_;
-  args.timestamp = GetTickCount32();
-  args.mouse_point = last_mouse_;
-  args.key = key;
-  focus_->Event(args);
-}
-
-void Window::OnChar(char16_t ch) {
-  if (!window_enabled_ || !focus_) return;
-  EventArgs args;
-  args.type = kEventChar;
-  args.sender = focus_;
-  args.timestamp = GetTickCount32();
-  args.mouse_point = last_mouse_;
-  args.key = ch;
   focus_->Event(args);
 }
 

@@ -150,6 +150,8 @@ class Window : public virtual nbase::SupportWeakCallback {
 
  private:
   void SendMouse(Control* target, int32_t type, Point point);
+  // A key event (down, up or character) to the focused control, if any.
+  void SendKey(int32_t type, int32_t key, uint32_t modifiers);
   static bool IsInside(const Control* ancestor, const Control* control);
 
   std::unique_ptr<Control> root_;
