@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "bench/common/peer_frame.h"
+
 int main(int argc, char** argv) {
   if (SDL_Init(SDL_INIT_VIDEO) != 0) {
     std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
@@ -21,33 +23,10 @@ int main(int argc, char** argv) {
   }
   SDL_Window* window = SDL_CreateWindow("first frame peer", SDL_WINDOWPOS_UNDEFINED,
                                         SDL_WINDOWPOS_UNDEFINED, 600, 400, SDL_WINDOW_BORDERLESS);
-  SDL_Surface* target = window ? SDL_GetWindowSurface(window) : nullptr;
-  if (!target) {
+  if (!window || !bench::PresentTextLineFrame(window, "VarnikPDF转换器 立即安装")) {
     std::fprintf(stderr, "SDL window: %s\n", SDL_GetError());
     return 1;
   }
-  cairo_surface_t* frame = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 600, 400);
-  cairo_t* cr = cairo_create(frame);
-  cairo_set_source_rgb(cr, 1, 1, 1);
-  cairo_paint(cr);
-  PangoLayout* layout = pango_cairo_create_layout(cr);
-  PangoFontDescription* font = pango_font_description_from_string("WenQuanYi Micro Hei 12");
-  pango_layout_set_font_description(layout, font);
-  pango_font_description_free(font);
-  pango_layout_set_text(layout, "VarnikPDF转换器 立即安装", -1);
-  cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
-  cairo_move_to(cr, 20, 20);
-  pango_cairo_show_layout(cr, layout);
-  g_object_unref(layout);
-  cairo_destroy(cr);
-  cairo_surface_flush(frame);
-  SDL_LockSurface(target);
-  SDL_ConvertPixels(600, 400, SDL_PIXELFORMAT_ARGB8888, cairo_image_surface_get_data(frame),
-                    cairo_image_surface_get_stride(frame), target->format->format, target->pixels,
-                    target->pitch);
-  SDL_UnlockSurface(target);
-  cairo_surface_destroy(frame);
-  SDL_UpdateWindowSurface(window);
 
   timespec now{};
   clock_gettime(CLOCK_MONOTONIC, &now);

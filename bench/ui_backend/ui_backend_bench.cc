@@ -22,6 +22,7 @@
 #include "base/message_loop.h"
 #include "base/weak_callback.h"
 #include "bench/common/bench_metric.h"
+#include "bench/common/peer_frame.h"
 #include "ui/backend/native_window.h"
 #include "ui/backend/sdl_backend.h"
 #include "ui/core/dpi_scale.h"
@@ -59,27 +60,7 @@ double FloorFrameMs(int frames) {
   if (!window) return -1;
   const Clock::time_point start = Clock::now();
   for (int i = 0; i < frames; ++i) {
-    SDL_Surface* target = SDL_GetWindowSurface(window);
-    cairo_surface_t* frame = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 600, 400);
-    cairo_t* cr = cairo_create(frame);
-    cairo_set_source_rgb(cr, 1, 1, 1);
-    cairo_paint(cr);
-    PangoLayout* layout = pango_cairo_create_layout(cr);
-    PangoFontDescription* desc = pango_font_description_from_string("WenQuanYi Micro Hei 12");
-    pango_layout_set_font_description(layout, desc);
-    pango_font_description_free(desc);
-    pango_layout_set_text(layout, "正在安装，请不要关闭：45%", -1);
-    cairo_set_source_rgb(cr, 0.2, 0.2, 0.2);
-    cairo_move_to(cr, 20, 20);
-    pango_cairo_show_layout(cr, layout);
-    g_object_unref(layout);
-    cairo_destroy(cr);
-    cairo_surface_flush(frame);
-    SDL_ConvertPixels(600, 400, SDL_PIXELFORMAT_ARGB8888, cairo_image_surface_get_data(frame),
-                      cairo_image_surface_get_stride(frame), target->format->format, target->pixels,
-                      target->pitch);
-    cairo_surface_destroy(frame);
-    SDL_UpdateWindowSurface(window);
+    bench::PresentTextLineFrame(window, "正在安装，请不要关闭：45%");
   }
   const double ms = MsSince(start) / frames;
   SDL_DestroyWindow(window);
