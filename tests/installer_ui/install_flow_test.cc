@@ -23,6 +23,7 @@
 #include "gtest/gtest.h"
 #include "platform/registry.h"
 #include "tests/app/installer_process.h"
+#include "tests/installer_ui/report_record.h"
 #include "tests/platform/test_support.h"
 #include "tests/support/package_server.h"
 
@@ -58,10 +59,7 @@ std::shared_ptr<const std::string> GatedPackage() {
   return std::make_shared<const std::string>(script);
 }
 
-struct Report {
-  std::string event;
-  std::string data;  // The envelope's "data" object, "" when it has none.
-};
+using varnik_test::Report;
 
 std::string Lines(const std::vector<Report>& reports) {
   std::string text;
@@ -217,16 +215,7 @@ class InstallFlowTest : public ::testing::Test {
   std::vector<Report> Reports() const {
     std::vector<Report> reports;
     for (const std::string& envelope : server_.ReportEnvelopes()) {
-      Report report;
-      const size_t id = envelope.find("\"eventId\":\"");
-      if (id != std::string::npos) {
-        report.event = envelope.substr(id + 11, envelope.find('"', id + 11) - id - 11);
-      }
-      const size_t data = envelope.find(",\"data\":");
-      if (data != std::string::npos) {
-        report.data = envelope.substr(data + 8, envelope.size() - data - 9);
-      }
-      reports.push_back(report);
+      reports.push_back(varnik_test::ParseReportEnvelope(envelope));
     }
     return reports;
   }

@@ -13,6 +13,7 @@
 #include "gtest/gtest.h"
 #include "platform/registry.h"
 #include "tests/app/installer_process.h"
+#include "tests/installer_ui/report_record.h"
 #include "tests/platform/test_support.h"
 #include "tests/support/loopback_server.h"
 #include "tests/support/package_server.h"
@@ -24,10 +25,7 @@ using varnik_test::InstallerProcess;
 
 constexpr auto kDeadline = 60s;
 
-struct Report {
-  std::string event;
-  std::string data;  // The envelope's "data" object, "" when it has none.
-};
+using varnik_test::Report;
 
 class MainWindowProcessTest : public ::testing::Test {
  protected:
@@ -77,16 +75,7 @@ class MainWindowProcessTest : public ::testing::Test {
       if (request.path != "/caller" || request.query != "c=site&a=writelog") continue;
       std::string envelope;
       if (!testsupport::DecodeLogBody(request.body, &envelope)) continue;
-      Report report;
-      const size_t id = envelope.find("\"eventId\":\"");
-      if (id != std::string::npos) {
-        report.event = envelope.substr(id + 11, envelope.find('"', id + 11) - id - 11);
-      }
-      const size_t data = envelope.find(",\"data\":");
-      if (data != std::string::npos) {
-        report.data = envelope.substr(data + 8, envelope.size() - data - 9);
-      }
-      reports.push_back(report);
+      reports.push_back(varnik_test::ParseReportEnvelope(envelope));
     }
     return reports;
   }
