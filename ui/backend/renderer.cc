@@ -30,9 +30,10 @@ Rect Deflate(const Rect& r, const Rect& pad) {
   return Rect{r.left + pad.left, r.top + pad.top, r.right - pad.right, r.bottom - pad.bottom};
 }
 
+// Image rectangles are the skin library's own type; they scale as any other.
 ImageRect ScaleImageRect(const ImageRect& r) {
-  return ImageRect{DpiScale::Scale(r.left), DpiScale::Scale(r.top), DpiScale::Scale(r.right),
-                   DpiScale::Scale(r.bottom)};
+  const Rect scaled = DpiScale::ScaleRect(Rect{r.left, r.top, r.right, r.bottom});
+  return ImageRect{scaled.left, scaled.top, scaled.right, scaled.bottom};
 }
 
 // Draws the part (sx, sy, sw, sh) of `image` stretched over (dx, dy, dw, dh).

@@ -345,11 +345,7 @@ void Control::SetMaxHeight(int32_t v) {
 }
 
 void Control::SetMargin(const Rect& margin, bool scale) {
-  Rect m = margin;
-  if (scale) {
-    m = Rect{DpiScale::Scale(m.left), DpiScale::Scale(m.top), DpiScale::Scale(m.right),
-             DpiScale::Scale(m.bottom)};
-  }
+  const Rect m = scale ? DpiScale::ScaleRect(margin) : margin;
   if (m == margin_) return;
   margin_ = m;
   Arrange();

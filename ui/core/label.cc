@@ -90,11 +90,7 @@ void Label::SetFont(int32_t index) {
 FontSpec Label::GetFontSpec() const { return GlobalManager::GetFont(font_); }
 
 void Label::SetTextPadding(const Rect& padding, bool scale) {
-  text_padding_ = padding;
-  if (scale) {
-    text_padding_ = Rect{DpiScale::Scale(padding.left), DpiScale::Scale(padding.top),
-                         DpiScale::Scale(padding.right), DpiScale::Scale(padding.bottom)};
-  }
+  text_padding_ = scale ? DpiScale::ScaleRect(padding) : padding;
   Arrange();
 }
 

@@ -24,11 +24,7 @@ bool Layout::SetAttribute(const std::u16string& name, const std::u16string& valu
 }
 
 void Layout::SetPadding(const Rect& padding, bool scale) {
-  padding_ = padding;
-  if (scale) {
-    padding_ = Rect{DpiScale::Scale(padding.left), DpiScale::Scale(padding.top),
-                    DpiScale::Scale(padding.right), DpiScale::Scale(padding.bottom)};
-  }
+  padding_ = scale ? DpiScale::ScaleRect(padding) : padding;
   ArrangeOwner();
 }
 

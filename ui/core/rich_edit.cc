@@ -28,9 +28,7 @@ void RichEdit::SetAttribute(const std::u16string& name, const std::u16string& va
         ResolveColor(value, &disabled_text_color_) || disabled_text_color_set_;
     Invalidate();
   } else if (name == u"padding" || name == u"textpadding") {
-    Rect p = ParseRect(value);
-    text_padding_ = Rect{DpiScale::Scale(p.left), DpiScale::Scale(p.top), DpiScale::Scale(p.right),
-                         DpiScale::Scale(p.bottom)};
+    text_padding_ = DpiScale::ScaleRect(ParseRect(value));
     Arrange();
   } else if (name == u"multiline") {
     SetMultiLine(on);

@@ -15,10 +15,6 @@
 namespace ui {
 
 namespace {
-Rect ScaleRect(const Rect& r) {
-  return Rect{DpiScale::Scale(r.left), DpiScale::Scale(r.top), DpiScale::Scale(r.right),
-              DpiScale::Scale(r.bottom)};
-}
 Size ScalePair(Point p) { return Size{DpiScale::Scale(p.x), DpiScale::Scale(p.y)}; }
 }  // namespace
 
@@ -60,12 +56,12 @@ void Window::SetAttribute(const std::u16string& name, const std::u16string& valu
     if (client_size_ == Size{}) client_size_ = initial_size_;
     NeedUpdate();
   } else if (name == u"caption") {
-    caption_rect_ = ScaleRect(ParseRect(value));
+    caption_rect_ = DpiScale::ScaleRect(ParseRect(value));
   } else if (name == u"roundcorner") {
     Size s = ScalePair(ParsePair(value));
     round_corner_ = Point{s.cx, s.cy};
   } else if (name == u"sizebox") {
-    size_box_ = ScaleRect(ParseRect(value));
+    size_box_ = DpiScale::ScaleRect(ParseRect(value));
   } else if (name == u"mininfo") {
     min_info_ = ScalePair(ParsePair(value));
   } else if (name == u"maxinfo") {
@@ -192,17 +188,20 @@ void Window::SendMouse(Control* target, int32_t type, Point point) {
   target->Event(args);
 }
 
+void Window::SetHot(Control* hit, Point point) {
+  if (hit == hot_) return;
+  Control* old = hot_;
+  hot_ = hit;
+  SendMouse(old, kEventMouseLeave, point);
+  SendMouse(hot_, kEventMouseEnter, point);
+}
+
 void Window::OnMouseMove(Point point) {
   last_mouse_ = point;
   if (!window_enabled_ || !root_) return;
   LayoutIfNeeded();
   Control* hit = root_->FindControlAt(point);
-  if (hit != hot_) {
-    Control* old = hot_;
-    hot_ = hit;
-    SendMouse(old, kEventMouseLeave, point);
-    SendMouse(hot_, kEventMouseEnter, point);
-  }
+  SetHot(hit, point);
   SendMouse(capture_ ? capture_ : hot_, kEventMouseMove, point);
 }
 
@@ -211,12 +210,7 @@ void Window::OnButtonDown(Point point) {
   if (!window_enabled_ || !root_) return;
   LayoutIfNeeded();
   Control* hit = root_->FindControlAt(point);
-  if (hit != hot_) {
-    Control* old = hot_;
-    hot_ = hit;
-    SendMouse(old, kEventMouseLeave, point);
-    SendMouse(hot_, kEventMouseEnter, point);
-  }
+  SetHot(hit, point);
   if (!hit) return;
   if (hit->IsFocusable()) SetFocus(hit);
   capture_ = hit;
@@ -256,11 +250,7 @@ void Window::OnRightButtonDown(Point point) {
   SendMouse(hit, kEventInternalMenu, point);
 }
 
-void Window::OnMouseLeaveWindow() {
-  Control* old = hot_;
-  hot_ = nullptr;
-  SendMouse(old, kEventMouseLeave, last_mouse_);
-}
+void Window::OnMouseLeaveWindow() { SetHot(nullptr, last_mouse_); }
 
 void Window::FocusNext() {
   if (!root_) return;

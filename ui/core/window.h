@@ -150,6 +150,9 @@ class Window : public virtual nbase::SupportWeakCallback {
 
  private:
   void SendMouse(Control* target, int32_t type, Point point);
+  // Makes `hit` the hot control: the old one gets the mouse-leave event,
+  // then the new one the mouse-enter event. Nothing when it already is.
+  void SetHot(Control* hit, Point point);
   // A key event (down, up or character) to the focused control, if any.
   void SendKey(int32_t type, int32_t key, uint32_t modifiers);
   static bool IsInside(const Control* ancestor, const Control* control);
