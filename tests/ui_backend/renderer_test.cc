@@ -184,7 +184,7 @@ TEST_F(RendererTest, ButtonDrawsTheImageOfItsStateWithNormalAsFallback) {
   button->SetAttribute(u"normalimage", u"normal.png");
   button->SetAttribute(u"hotimage", u"hot.png");
   struct Case {
-    int32_t state;
+    ControlState state;
     bool enabled;
     uint32_t expected;
   };

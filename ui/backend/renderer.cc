@@ -156,7 +156,7 @@ void Renderer::PaintControl(cairo_t* cr, Control* control, const Rect& clip) {
 void Renderer::PaintControlSelf(cairo_t* cr, Control* control) {
   const Rect& pos = control->GetPos();
   FillRect(cr, pos, control->GetBkColor());
-  const int32_t state = control->IsEnabled() ? control->GetState() : kStateDisabled;
+  const ControlState state = control->IsEnabled() ? control->GetState() : kStateDisabled;
   auto* check_box = dynamic_cast<CheckBox*>(control);
   uint32_t state_color =
       check_box ? check_box->GetSelectedStateColor(state) : control->GetStateColor(state);
@@ -177,12 +177,12 @@ void Renderer::PaintControlSelf(cairo_t* cr, Control* control) {
 }
 
 void Renderer::PaintStateImages(cairo_t* cr, Control* control) {
-  const int32_t state = control->IsEnabled() ? control->GetState() : kStateDisabled;
+  const ControlState state = control->IsEnabled() ? control->GetState() : kStateDisabled;
   auto* check_box = dynamic_cast<CheckBox*>(control);
-  auto image_of = [&](int32_t s) -> const std::u16string& {
+  auto image_of = [&](ControlState s) -> const std::u16string& {
     return check_box ? check_box->GetSelectedStateImage(s) : control->GetStateImage(s);
   };
-  auto fore_of = [&](int32_t s) -> const std::u16string& {
+  auto fore_of = [&](ControlState s) -> const std::u16string& {
     return check_box ? check_box->GetSelectedForeStateImage(s) : control->GetForeStateImage(s);
   };
   const Rect& pos = control->GetPos();
@@ -241,7 +241,8 @@ void Renderer::PaintRichEdit(cairo_t* cr, Control* control) {
                  edit->IsMultiLine() ? rect.Width() : 0);
   if (!edit->IsMultiLine()) pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_NONE);
   auto byte_at = [&text](size_t index) {
-    return static_cast<guint>(nbase::Utf16ToUtf8(std::u16string_view(text).substr(0, index)).size());
+    return static_cast<guint>(
+        nbase::Utf16ToUtf8(std::u16string_view(text).substr(0, index)).size());
   };
   if (!show_prompt) {
     PangoAttrList* attrs = pango_layout_get_attributes(layout);

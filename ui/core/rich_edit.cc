@@ -4,6 +4,7 @@
 
 #include "ui/core/dpi_scale.h"
 #include "ui/core/global_manager.h"
+#include "ui/core/text_attributes.h"
 
 namespace ui {
 
@@ -12,51 +13,27 @@ RichEdit::RichEdit() {
   SetAttribute(u"cursortype", u"ibeam");
 }
 
-void RichEdit::SetAttribute(const std::u16string& name, const std::u16string& value) {
-  const bool on = value == u"true";
-  if (name == u"text") {
-    SetText(value);
-  } else if (name == u"textid") {
-    SetText(GlobalManager::GetLanguageString(value));
-  } else if (name == u"font") {
-    SetFont(ParseInt(value));
-  } else if (name == u"normaltextcolor") {
-    text_color_set_ = ResolveColor(value, &text_color_) || text_color_set_;
-    Invalidate();
-  } else if (name == u"disabledtextcolor") {
-    disabled_text_color_set_ =
-        ResolveColor(value, &disabled_text_color_) || disabled_text_color_set_;
-    Invalidate();
-  } else if (name == u"padding" || name == u"textpadding") {
-    text_padding_ = DpiScale::ScaleRect(ParseRect(value));
-    Arrange();
-  } else if (name == u"multiline") {
-    SetMultiLine(on);
-  } else if (name == u"readonly") {
-    read_only_ = on;
-  } else if (name == u"wantreturnmsg") {
-    want_return_msg_ = on;
-  } else if (name == u"wanttab") {
-    want_tab_ = on;
-  } else if (name == u"rich") {
-    rich_ = on;
-  } else if (name == u"password") {
-    password_ = on;
-  } else if (name == u"limittext") {
-    limit_text_ = std::max(0, ParseInt(value));
-  } else if (name == u"prompttext") {
-    prompt_text_ = value;
-  } else if (name == u"vscrollbar") {
-    vscrollbar_ = on;
-  } else if (name == u"autovscroll") {
-    auto_vscroll_ = on;
-  } else if (name == u"hscrollbar") {
-    hscrollbar_ = on;
-  } else if (name == u"autohscroll") {
-    auto_hscroll_ = on;
-  } else {
-    Control::SetAttribute(name, value);
-  }
+const ControlAttributes& RichEdit::Attributes() {
+  using C = RichEdit&;
+  using V = const std::u16string&;
+  static const AttributeTable<RichEdit, Control> table(
+      &TextAttributes<RichEdit>(),
+      {
+          {u"padding", [](C c, V v) { c.SetTextPadding(ParseRect(v), true); }},
+          {u"multiline", [](C c, V v) { c.SetMultiLine(v == u"true"); }},
+          {u"readonly", [](C c, V v) { c.read_only_ = v == u"true"; }},
+          {u"wantreturnmsg", [](C c, V v) { c.want_return_msg_ = v == u"true"; }},
+          {u"wanttab", [](C c, V v) { c.want_tab_ = v == u"true"; }},
+          {u"rich", [](C c, V v) { c.rich_ = v == u"true"; }},
+          {u"password", [](C c, V v) { c.password_ = v == u"true"; }},
+          {u"limittext", [](C c, V v) { c.limit_text_ = std::max(0, ParseInt(v)); }},
+          {u"prompttext", [](C c, V v) { c.prompt_text_ = v; }},
+          {u"vscrollbar", [](C c, V v) { c.vscrollbar_ = v == u"true"; }},
+          {u"autovscroll", [](C c, V v) { c.auto_vscroll_ = v == u"true"; }},
+          {u"hscrollbar", [](C c, V v) { c.hscrollbar_ = v == u"true"; }},
+          {u"autohscroll", [](C c, V v) { c.auto_hscroll_ = v == u"true"; }},
+      });
+  return table;
 }
 
 namespace {
@@ -161,12 +138,18 @@ void RichEdit::SetFont(int32_t index) {
 
 FontSpec RichEdit::GetFontSpec() const { return GlobalManager::GetFont(font_); }
 
+void RichEdit::SetTextPadding(const Rect& padding, bool scale) {
+  text_padding_ = scale ? DpiScale::ScaleRect(padding) : padding;
+  Arrange();
+}
+
 uint32_t RichEdit::GetTextColor() const {
-  if (!IsEnabled()) {
-    return disabled_text_color_set_ ? disabled_text_color_
-                                    : GlobalManager::GetDefaultDisabledTextColor();
-  }
-  return text_color_set_ ? text_color_ : GlobalManager::GetDefaultTextColor();
+  return text_colors_.Get(IsEnabled() ? kStateNormal : kStateDisabled);
+}
+
+void RichEdit::SetTextColor(ControlState state, uint32_t argb) {
+  text_colors_.Set(state, argb);
+  Invalidate();
 }
 
 bool RichEdit::InsertText(const std::u16string& text) {

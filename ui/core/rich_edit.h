@@ -15,6 +15,7 @@
 #include <string>
 
 #include "ui/core/control.h"
+#include "ui/core/state_text_colors.h"
 #include "ui/core/text_measurer.h"
 
 namespace ui {
@@ -24,12 +25,12 @@ class RichEdit : public Control {
   RichEdit();
   std::u16string GetType() const override { return u"RichEdit"; }
 
-  // "text", "textid", "font", "normaltextcolor", "disabledtextcolor",
-  // "padding"/"textpadding", "multiline", "readonly", "wantreturnmsg",
-  // "wanttab", "rich", "password", "limittext", "prompttext",
-  // "vscrollbar", "autovscroll", "hscrollbar", "autohscroll"; every other
-  // name goes to the base.
-  void SetAttribute(const std::u16string& name, const std::u16string& value) override;
+  // The text attributes, "padding" (the same as "textpadding"), "multiline",
+  // "readonly", "wantreturnmsg", "wanttab", "rich", "password", "limittext",
+  // "prompttext" and the scroll-bar switches (rich_edit.cc), over the base
+  // vocabulary.
+  static const ControlAttributes& Attributes();
+  const ControlAttributes& GetAttributes() const override { return Attributes(); }
 
   const std::u16string& GetText() const { return text_; }
   // Replaces the text from code (no text-change event); the caret moves to
@@ -93,7 +94,12 @@ class RichEdit : public Control {
   void SetFont(int32_t index);
   FontSpec GetFontSpec() const;
   const Rect& GetTextPadding() const { return text_padding_; }
+  void SetTextPadding(const Rect& padding, bool scale = true);
+  // The colour the text is drawn with: the normal state's, or the disabled
+  // state's while the field is disabled.
   uint32_t GetTextColor() const;
+  // Only the normal and the disabled colour are drawn.
+  void SetTextColor(ControlState state, uint32_t argb);
 
   // The height the whole text needs when laid out at `width` (wrapped when
   // multi-line), padding included; a negative width counts as 0.
@@ -126,10 +132,7 @@ class RichEdit : public Control {
   std::u16string composition_;
   int32_t font_ = 0;
   Rect text_padding_;
-  uint32_t text_color_ = 0;
-  bool text_color_set_ = false;
-  uint32_t disabled_text_color_ = 0;
-  bool disabled_text_color_set_ = false;
+  StateTextColors text_colors_;
   bool multi_line_ = false;
   bool read_only_ = false;
   bool want_return_msg_ = false;

@@ -15,7 +15,11 @@
 namespace ui {
 
 namespace {
-Size ScalePair(Point p) { return Size{DpiScale::Scale(p.x), DpiScale::Scale(p.y)}; }
+// A "width,height" pair, scaled.
+Size ScalePair(Point p) {
+  const Point scaled = DpiScale::ScalePoint(p);
+  return Size{scaled.x, scaled.y};
+}
 }  // namespace
 
 Window::Window() = default;
@@ -51,26 +55,32 @@ Size Window::GetImageSize(const std::u16string& description) const {
 Control* Window::CreateControl(const std::u16string&) { return nullptr; }
 
 void Window::SetAttribute(const std::u16string& name, const std::u16string& value) {
-  if (name == u"size") {
-    initial_size_ = ScalePair(ParsePair(value));
-    if (client_size_ == Size{}) client_size_ = initial_size_;
-    NeedUpdate();
-  } else if (name == u"caption") {
-    caption_rect_ = DpiScale::ScaleRect(ParseRect(value));
-  } else if (name == u"roundcorner") {
-    Size s = ScalePair(ParsePair(value));
-    round_corner_ = Point{s.cx, s.cy};
-  } else if (name == u"sizebox") {
-    size_box_ = DpiScale::ScaleRect(ParseRect(value));
-  } else if (name == u"mininfo") {
-    min_info_ = ScalePair(ParsePair(value));
-  } else if (name == u"maxinfo") {
-    max_info_ = ScalePair(ParsePair(value));
-  } else if (name == u"shadowattached") {
-    shadow_attached_ = value == u"true";
-  } else if (name == u"textid" || name == u"text") {
-    title_ = value;
-  }
+  Attributes().Apply(*this, name, value);
+}
+
+// Sizes and rectangles are DPI-scaled.
+const AttributeVocabulary<Window>& Window::Attributes() {
+  using W = Window&;
+  using V = const std::u16string&;
+  static const AttributeTable<Window> table(
+      nullptr,
+      {
+          {u"size",
+           [](W w, V v) {
+             w.initial_size_ = ScalePair(ParsePair(v));
+             if (w.client_size_ == Size{}) w.client_size_ = w.initial_size_;
+             w.NeedUpdate();
+           }},
+          {u"caption", [](W w, V v) { w.caption_rect_ = DpiScale::ScaleRect(ParseRect(v)); }},
+          {u"roundcorner", [](W w, V v) { w.round_corner_ = DpiScale::ScalePoint(ParsePair(v)); }},
+          {u"sizebox", [](W w, V v) { w.size_box_ = DpiScale::ScaleRect(ParseRect(v)); }},
+          {u"mininfo", [](W w, V v) { w.min_info_ = ScalePair(ParsePair(v)); }},
+          {u"maxinfo", [](W w, V v) { w.max_info_ = ScalePair(ParsePair(v)); }},
+          {u"shadowattached", [](W w, V v) { w.shadow_attached_ = v == u"true"; }},
+          {u"text", [](W w, V v) { w.title_ = v; }},
+          {u"textid", [](W w, V v) { w.title_ = v; }},
+      });
+  return table;
 }
 
 bool Window::AddClass(const std::u16string& name, const std::u16string& attribute_list) {

@@ -183,9 +183,9 @@ Control* WindowBuilder::BuildLevel(MarkupNode node, Control* parent, Window* win
   return first;
 }
 
-Control* WindowBuilder::BuildInclude(const MarkupNode& node, const std::u16string& source,
-                                    Box* box, Window* window,
-                                    const CreateControlCallback& callback, bool keep_one) {
+Control* WindowBuilder::BuildInclude(const MarkupNode& node, const std::u16string& source, Box* box,
+                                     Window* window, const CreateControlCallback& callback,
+                                     bool keep_one) {
   std::u16string count_text;
   int count = 1;
   if (node.GetAttributeValue(u"count", &count_text)) count = ParseInt(count_text);
