@@ -2,9 +2,7 @@
 
 #include <algorithm>
 
-#include "ui/core/dpi_scale.h"
-#include "ui/core/global_manager.h"
-#include "ui/core/text_attributes.h"
+#include "ui/core/text_measurer.h"
 
 namespace ui {
 
@@ -42,10 +40,10 @@ Label::Label() {
 const ControlAttributes& Label::Attributes() {
   using V = const std::u16string&;
   static const AttributeTable<Label, Control> table(
-      &TextAttributes<Label>(),
+      &TextControl::Attributes(),
       {
-          {u"hottextcolor", [](Label& c, V v) { SetTextColorFromSkin(c, kStateHot, v); }},
-          {u"pushedtextcolor", [](Label& c, V v) { SetTextColorFromSkin(c, kStatePushed, v); }},
+          {u"hottextcolor", [](Label& c, V v) { c.SetTextColorFromSkin(kStateHot, v); }},
+          {u"pushedtextcolor", [](Label& c, V v) { c.SetTextColorFromSkin(kStatePushed, v); }},
           {u"align",
            [](Label& c, V v) {
              c.text_style_ = WithAlignWords(c.text_style_, v);
@@ -71,33 +69,12 @@ void Label::SetText(const std::u16string& text) {
   if (GetFixedWidth() == kSizeAuto || GetFixedHeight() == kSizeAuto) Arrange();
 }
 
-void Label::SetFont(int32_t index) {
-  if (font_ == index) return;
-  font_ = index;
-  Invalidate();
-  Arrange();
-}
-
-FontSpec Label::GetFontSpec() const { return GlobalManager::GetFont(font_); }
-
-void Label::SetTextPadding(const Rect& padding, bool scale) {
-  text_padding_ = scale ? DpiScale::ScaleRect(padding) : padding;
-  Arrange();
-}
-
-void Label::SetTextColor(ControlState state, uint32_t argb) {
-  text_colors_.Set(state, argb);
-  Invalidate();
-}
-
-uint32_t Label::GetStateTextColor(ControlState state) const { return text_colors_.Get(state); }
-
 uint32_t Label::GetPaintTextColor() const {
   return GetStateTextColor(IsEnabled() ? GetState() : kStateDisabled);
 }
 
 Size Label::EstimateContentSize(Size available) {
-  const Rect& pad = text_padding_;
+  const Rect& pad = GetTextPadding();
   TextMeasurer* measurer = TextMeasurer::Instance();
   const int32_t fixed_width = GetFixedWidth();
   int32_t wrap_width = 0;

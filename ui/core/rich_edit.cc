@@ -2,10 +2,6 @@
 
 #include <algorithm>
 
-#include "ui/core/dpi_scale.h"
-#include "ui/core/global_manager.h"
-#include "ui/core/text_attributes.h"
-
 namespace ui {
 
 RichEdit::RichEdit() {
@@ -17,7 +13,7 @@ const ControlAttributes& RichEdit::Attributes() {
   using C = RichEdit&;
   using V = const std::u16string&;
   static const AttributeTable<RichEdit, Control> table(
-      &TextAttributes<RichEdit>(),
+      &TextControl::Attributes(),
       {
           {u"padding", [](C c, V v) { c.SetTextPadding(ParseRect(v), true); }},
           {u"multiline", [](C c, V v) { c.SetMultiLine(v == u"true"); }},
@@ -130,26 +126,8 @@ void RichEdit::SetMultiLine(bool multi_line) {
 
 bool RichEdit::IsEditable() const { return IsEnabled() && IsVisible() && !read_only_; }
 
-void RichEdit::SetFont(int32_t index) {
-  font_ = index;
-  Invalidate();
-  Arrange();
-}
-
-FontSpec RichEdit::GetFontSpec() const { return GlobalManager::GetFont(font_); }
-
-void RichEdit::SetTextPadding(const Rect& padding, bool scale) {
-  text_padding_ = scale ? DpiScale::ScaleRect(padding) : padding;
-  Arrange();
-}
-
 uint32_t RichEdit::GetTextColor() const {
-  return text_colors_.Get(IsEnabled() ? kStateNormal : kStateDisabled);
-}
-
-void RichEdit::SetTextColor(ControlState state, uint32_t argb) {
-  text_colors_.Set(state, argb);
-  Invalidate();
+  return GetStateTextColor(IsEnabled() ? kStateNormal : kStateDisabled);
 }
 
 bool RichEdit::InsertText(const std::u16string& text) {
@@ -190,7 +168,7 @@ void RichEdit::TextChangedByUser() { SendEvent(kEventTextChange); }
 
 Rect RichEdit::GetTextRect() const {
   const Rect& pos = GetPos();
-  const Rect& pad = text_padding_;
+  const Rect& pad = GetTextPadding();
   return Rect{pos.left + pad.left, pos.top + pad.top,
               std::max(pos.left + pad.left, pos.right - pad.right),
               std::max(pos.top + pad.top, pos.bottom - pad.bottom)};
@@ -357,7 +335,7 @@ void RichEdit::HandleEvent(const EventArgs& args) {
 
 int32_t RichEdit::GetNaturalHeight(int32_t width) {
   width = std::max(0, width);
-  const Rect& pad = text_padding_;
+  const Rect& pad = GetTextPadding();
   Size text{0, 0};
   if (TextMeasurer* measurer = TextMeasurer::Instance()) {
     const int32_t wrap = std::max(1, width - pad.left - pad.right);
@@ -367,7 +345,7 @@ int32_t RichEdit::GetNaturalHeight(int32_t width) {
 }
 
 Size RichEdit::EstimateContentSize(Size available) {
-  const Rect& pad = text_padding_;
+  const Rect& pad = GetTextPadding();
   Size size{0, 0};
   TextMeasurer* measurer = TextMeasurer::Instance();
   if (measurer) {

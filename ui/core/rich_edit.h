@@ -14,28 +14,25 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/core/control.h"
-#include "ui/core/state_text_colors.h"
-#include "ui/core/text_measurer.h"
+#include "ui/core/text_control.h"
 
 namespace ui {
 
-class RichEdit : public Control {
+class RichEdit : public TextControl {
  public:
   RichEdit();
   std::u16string GetType() const override { return u"RichEdit"; }
 
-  // The text attributes, "padding" (the same as "textpadding"), "multiline",
-  // "readonly", "wantreturnmsg", "wanttab", "rich", "password", "limittext",
-  // "prompttext" and the scroll-bar switches (rich_edit.cc), over the base
-  // vocabulary.
+  // "padding" (the same as "textpadding"), "multiline", "readonly",
+  // "wantreturnmsg", "wanttab", "rich", "password", "limittext", "prompttext"
+  // and the scroll-bar switches (rich_edit.cc), over the text vocabulary.
   static const ControlAttributes& Attributes();
   const ControlAttributes& GetAttributes() const override { return Attributes(); }
 
   const std::u16string& GetText() const { return text_; }
   // Replaces the text from code (no text-change event); the caret moves to
   // the end. A text longer than the limit is cut.
-  void SetText(const std::u16string& text);
+  void SetText(const std::u16string& text) override;
   // Inserts text at the caret as the user would (paste): only when the
   // field is editable, sending one text-change event. Returns whether the
   // text changed.
@@ -90,16 +87,9 @@ class RichEdit : public Control {
   // Enabled, visible and not read-only: the user can change the text.
   bool IsEditable() const;
 
-  int32_t GetFont() const { return font_; }
-  void SetFont(int32_t index);
-  FontSpec GetFontSpec() const;
-  const Rect& GetTextPadding() const { return text_padding_; }
-  void SetTextPadding(const Rect& padding, bool scale = true);
   // The colour the text is drawn with: the normal state's, or the disabled
   // state's while the field is disabled.
   uint32_t GetTextColor() const;
-  // Only the normal and the disabled colour are drawn.
-  void SetTextColor(ControlState state, uint32_t argb);
 
   // The height the whole text needs when laid out at `width` (wrapped when
   // multi-line), padding included; a negative width counts as 0.
@@ -130,9 +120,6 @@ class RichEdit : public Control {
   bool dragging_ = false;
   int32_t scroll_x_ = 0;
   std::u16string composition_;
-  int32_t font_ = 0;
-  Rect text_padding_;
-  StateTextColors text_colors_;
   bool multi_line_ = false;
   bool read_only_ = false;
   bool want_return_msg_ = false;
