@@ -19,6 +19,7 @@
 #include "base/utf.h"
 #include "installer_ui/main_window.h"
 #include "installer_ui/msg_box.h"
+#include "platform/product_identity.h"
 #include "tests/ui_backend/backend_test_support.h"
 #include "tests/ui_backend/pixel_support.h"
 #include "ui/backend/image_cache.h"
@@ -200,7 +201,7 @@ TEST_P(GoldenTest, QuestionBoxes) {
   for (const auto& q : questions) {
     SCOPED_TRACE(q.name);
     std::u16string content = q.content;
-    content.replace(content.find(u"%s"), 2, kProductDisplayName);
+    content.replace(content.find(u"%s"), 2, platform::kProductDisplayName);
     auto* box = new MsgBox;
     ASSERT_TRUE(box->Create(nullptr));
     box->ShowQuestion(content, kQuestionTitle, q.yes, q.no, nullptr);
