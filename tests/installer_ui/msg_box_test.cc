@@ -183,18 +183,15 @@ class MsgBoxTest : public ui::testing_support::SdlTest {
   // Shows a box whose answers are recorded in answers_.
   void Show(const std::u16string& content, const std::u16string& yes, const std::u16string& no,
             ui::NativeWindow* owner) {
-    ShowMsgBox(
-        owner,
-        [this](MsgBoxRet ret) {
-          answers_.push_back(ret);
-          answered_at_ = Clock::now();
-          // What the owner looks like when the answer arrives.
-          owner_enabled_at_answer_ = owner_.IsWindowEnabled();
-          owner_focus_at_answer_ = owner_.GetFocus();
-          box_closing_at_answer_ = Box() && Box()->IsClosing();
-          on_ui_thread_at_answer_ = nbase::ThreadRegistry::CurrentThreadId() == nbase::kThreadUI;
-        },
-        content, false, u"提示", false, yes, false, no, false);
+    ShowMsgBox(owner, {content, u"提示", yes, no}, [this](MsgBoxRet ret) {
+      answers_.push_back(ret);
+      answered_at_ = Clock::now();
+      // What the owner looks like when the answer arrives.
+      owner_enabled_at_answer_ = owner_.IsWindowEnabled();
+      owner_focus_at_answer_ = owner_.GetFocus();
+      box_closing_at_answer_ = Box() && Box()->IsClosing();
+      on_ui_thread_at_answer_ = nbase::ThreadRegistry::CurrentThreadId() == nbase::kThreadUI;
+    });
   }
   void ShowStandard() { Show(kRunningQuestion, u"重试", u"强制关闭", owner_native_.get()); }
 
@@ -446,9 +443,8 @@ TEST_F(MsgBoxTest, AnAnswerForAnOwnerThatIsGoneIsDropped) {
   int calls = 0;
   RunScenario({
       {[&] {
-         ShowMsgBox(owner_native_.get(),
-                    callback_owner->ToWeakCallback([&](MsgBoxRet) { ++calls; }), kExitQuestion,
-                    false, u"提示", false, u"已经安装", false, u"下载完整安装包", false);
+         ShowMsgBox(owner_native_.get(), {kExitQuestion, u"提示", u"已经安装", u"下载完整安装包"},
+                    callback_owner->ToWeakCallback([&](MsgBoxRet) { ++calls; }));
          // The callback's owner goes after the answer is posted and before
          // the posted answer runs.
          Box()->AttachBubbledEvent(Box()->GetRoot(), ui::kEventClick, [&](const ui::EventArgs&) {
@@ -494,8 +490,7 @@ TEST_F(MsgBoxTest, BoxWithoutOwnerAnswers) {
 TEST_F(MsgBoxTest, EmptyCallbackClosesQuietly) {
   RunScenario({
       {[&] {
-         ShowMsgBox(owner_native_.get(), nullptr, kExitQuestion, false, u"提示", false, u"是",
-                    false, u"否", false);
+         ShowMsgBox(owner_native_.get(), {kExitQuestion, u"提示", u"是", u"否"}, nullptr);
          ClickControl(u"btn_no");
        },
        [] { return NoBox(); }},
@@ -506,8 +501,10 @@ TEST_F(MsgBoxTest, EmptyCallbackClosesQuietly) {
 TEST_F(MsgBoxTest, IdentifierTextsComeFromTheLanguageStrings) {
   RunScenario({
       {[&] {
-         ShowMsgBox(owner_native_.get(), nullptr, u"STRING_OK", true, u"STRING_CANCEL", true,
-                    u"STRING_OK", true, u"NO_SUCH_STRING", true);
+         ShowMsgBox(owner_native_.get(),
+                    {MsgBoxText::Id(u"STRING_OK"), MsgBoxText::Id(u"STRING_CANCEL"),
+                     MsgBoxText::Id(u"STRING_OK"), MsgBoxText::Id(u"NO_SUCH_STRING")},
+                    nullptr);
          ASSERT_NE(Box(), nullptr);
          EXPECT_EQ(Find<ui::RichEdit>(u"content")->GetText(), u"确定");
          EXPECT_EQ(Find<ui::Label>(u"title")->GetText(), u"取消");
@@ -520,8 +517,7 @@ TEST_F(MsgBoxTest, IdentifierTextsComeFromTheLanguageStrings) {
   });
   RunScenario({
       {[&] {
-         ShowMsgBox(owner_native_.get(), nullptr, u"STRING_OK", false, u"提示", false, u"", false,
-                    u"", false);
+         ShowMsgBox(owner_native_.get(), {u"STRING_OK", u"提示", u"", u""}, nullptr);
          EXPECT_EQ(Find<ui::RichEdit>(u"content")->GetText(), u"STRING_OK");
        },
        nullptr},
@@ -562,9 +558,7 @@ TEST_F(MsgBoxTest, WindowSystemThatRefusesTheWindowLeavesNoBox) {
     Watchdog watchdog;
     nbase::MessageLoop loop;
     int calls = 0;
-    ShowMsgBox(
-        nullptr, [&](MsgBoxRet) { ++calls; }, kExitQuestion, false, u"提示", false, u"是", false,
-        u"否", false);
+    ShowMsgBox(nullptr, {kExitQuestion, u"提示", u"是", u"否"}, [&](MsgBoxRet) { ++calls; });
     EXPECT_TRUE(NoBox());
     loop.PostTask([&] { loop.QuitWhenIdle(); });
     loop.Run();
