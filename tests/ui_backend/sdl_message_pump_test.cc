@@ -8,10 +8,10 @@
 #include <thread>
 #include <vector>
 
-#include "base/framework_thread.h"
 #include "base/message_loop.h"
 #include "base/thread_ids.h"
 #include "base/thread_registry.h"
+#include "tests/support/test_ui_thread.h"
 #include "tests/ui_backend/backend_test_support.h"
 
 namespace ui {
@@ -186,25 +186,6 @@ TEST_F(SdlMessagePumpTest, ChainOfOneMsDelaysWaitsTenMsEach) {
   EXPECT_GE(MsSince(start), int64_t{kLinks} * (SdlMessagePump::kMinDelayedWaitMs / 2));
 }
 
-// A UI thread like the installer's: registered as thread 0 on the calling
-// thread, running until asked to quit.
-class TestUiThread : public nbase::FrameworkThread {
- public:
-  explicit TestUiThread(std::function<void()> init)
-      : FrameworkThread("MainThread"), init_(std::move(init)) {}
-  ~TestUiThread() override { Stop(); }
-
- protected:
-  void Init() override {
-    nbase::ThreadRegistry::RegisterThread(nbase::kThreadUI);
-    init_();
-  }
-  void Cleanup() override { nbase::ThreadRegistry::UnregisterThread(); }
-
- private:
-  std::function<void()> init_;
-};
-
 class TickOwner : public nbase::SupportWeakCallback {};
 
 TEST_F(SdlMessagePumpTest, RepeatedTaskEvery200MsKeepsItsRhythm) {
@@ -212,7 +193,7 @@ TEST_F(SdlMessagePumpTest, RepeatedTaskEvery200MsKeepsItsRhythm) {
   std::vector<int64_t> ticks;
   Clock::time_point start;
   TickOwner owner;
-  TestUiThread ui_thread([&] {
+  varnik_test::TestUiThread ui_thread([&] {
     start = Clock::now();
     nbase::ThreadRegistry::PostRepeatedTask(nbase::kThreadUI,
                                             owner.ToWeakCallback(nbase::StdClosure([&] {

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "base/utf.h"
+#include "tests/support/ui_globals.h"
 #include "ui/core/control.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/global_manager.h"
@@ -18,14 +19,8 @@ namespace {
 
 class ControlAttributesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    DpiScale::Set(100, false);
-    GlobalManager::Reset();
-  }
-  void TearDown() override {
-    DpiScale::Set(100, false);
-    GlobalManager::Reset();
-  }
+  void SetUp() override { varnik_test::ResetUiGlobals(); }
+  void TearDown() override { varnik_test::ResetUiGlobals(); }
 };
 
 TEST_F(ControlAttributesTest, SizeValues) {

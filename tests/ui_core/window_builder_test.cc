@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/utf.h"
+#include "tests/support/ui_globals.h"
 #include "ui/core/box.h"
 #include "ui/core/button.h"
 #include "ui/core/check_box.h"
@@ -26,17 +27,14 @@ namespace {
 class WindowBuilderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    GlobalManager::Reset();
-    DpiScale::Set(100, false);
-    ResourceLoader::CloseGlobalPackage();
+    varnik_test::ResetUiGlobals();
     char pattern[] = "/tmp/ui_builder_XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
     ResourceLoader::SetFileSystemRoot(nbase::Utf8ToUtf16(dir_));
   }
   void TearDown() override {
-    ResourceLoader::SetFileSystemRoot(u"");
-    GlobalManager::Reset();
+    varnik_test::ResetUiGlobals();
     std::system(("rm -rf '" + dir_ + "'").c_str());
   }
   void WriteFile(const std::string& name, const std::string& text) {
