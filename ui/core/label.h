@@ -7,20 +7,9 @@
 #include <string>
 
 #include "ui/core/text_control.h"
+#include "ui/paint/text_style.h"
 
 namespace ui {
-
-// Text alignment flags inside the control's rectangle.
-enum TextStyle : uint32_t {
-  kTextLeft = 0x0,
-  kTextCenter = 0x1,
-  kTextRight = 0x2,
-  kTextTop = 0x0,
-  kTextVCenter = 0x4,
-  kTextBottom = 0x8,
-  kTextSingleLine = 0x20,
-  kTextEndEllipsis = 0x8000,
-};
 
 class Label : public TextControl {
  public:
