@@ -8,9 +8,8 @@
 #include "base/utf.h"
 #include "platform/debug_output.h"
 #include "ui/backend/sdl_backend.h"
-#include "ui/core/button.h"
+#include "ui/core/control.h"
 #include "ui/core/event_args.h"
-#include "ui/core/rich_edit.h"
 #include "ui/core/window.h"
 
 namespace ui {
@@ -264,7 +263,7 @@ bool NativeWindow::IsDragPoint(Point point) const {
   Control* root = window_->GetRoot();
   Control* hit = root ? root->FindControlAt(point) : nullptr;
   // Controls that take clicks keep them; the rest of the caption drags.
-  return !(dynamic_cast<Button*>(hit) || dynamic_cast<RichEdit*>(hit));
+  return !(hit && hit->TakesClicks());
 }
 
 SDL_HitTestResult NativeWindow::HitTest(SDL_Window*, const SDL_Point* point, void* data) {
@@ -304,16 +303,12 @@ void NativeWindow::HandleEvent(const SDL_Event& event) {
       break;
     case SDL_TEXTINPUT:
       composition_.clear();
-      if (auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus())) {
-        edit->SetCompositionText(u"");
-      }
+      if (Control* focus = window_->GetFocus()) focus->SetCompositionText(u"");
       HandleText(event.text.text);
       break;
     case SDL_TEXTEDITING:
       composition_ = nbase::Utf8ToUtf16(event.edit.text);
-      if (auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus())) {
-        edit->SetCompositionText(composition_);
-      }
+      if (Control* focus = window_->GetFocus()) focus->SetCompositionText(composition_);
       window_->Invalidate();
       break;
     case SDL_WINDOWEVENT:
@@ -346,7 +341,8 @@ void NativeWindow::HandleKey(const SDL_KeyboardEvent& key, bool down) {
   if (down && ctrl && window_->IsWindowEnabled()) {
     // Clipboard keys of the focused edit field: paste replaces the
     // selection, copy takes the selection, cut also removes it.
-    auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus());
+    Control* focus = window_->GetFocus();
+    Control* edit = focus && focus->IsTextInput() ? focus : nullptr;
     if (edit && code == 'V') {
       if (SDL_HasClipboardText()) {
         if (char* text = SDL_GetClipboardText()) {

@@ -31,6 +31,9 @@ class Label : public TextControl {
 
  protected:
   Size EstimateContentSize(Size available) override;
+  // The text inside the text padding, in the text style and the colour of
+  // the control's state.
+  void PaintContent(PaintList* list) override;
 
  private:
   std::u16string text_;
