@@ -26,8 +26,6 @@ TEST(NineGridTest, CellsOfAnImageStep) {
     const char* bottom_right;
   };
   const Case cases[] = {
-      {"corners kept, middle stretched", {}, {8, 8, 8, 8}, {10, 10, 130, 70}, {8, 8, 8, 8},
-       "0,0,8,8 -> 10,10,18,18", "8,8,22,22 -> 18,18,122,62", "22,22,30,30 -> 122,62,130,70"},
       {"corners scaled on the screen only", {}, {8, 8, 8, 8}, {0, 0, 60, 60}, {12, 12, 12, 12},
        "0,0,8,8 -> 0,0,12,12", "8,8,22,22 -> 12,12,48,48", "22,22,30,30 -> 48,48,60,60"},
       {"corners wider than the target shrink in proportion", {}, {8, 8, 8, 8}, {0, 0, 10, 40},

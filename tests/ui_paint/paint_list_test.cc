@@ -1,6 +1,6 @@
 // Executing a paint list: steps reach the canvas in order, a border becomes
-// its four bars, an image marked `otherwise` draws only after an image that
-// drew nothing, and the adding helpers leave out steps that show nothing.
+// its bars, and an image marked `otherwise` draws only after an image that
+// drew nothing.
 #include "ui/paint/paint_list.h"
 
 #include <gtest/gtest.h>
@@ -64,20 +64,6 @@ TEST(PaintListTest, BordersBecomeBarsAndFallbackImagesDrawOnlyAfterAFailure) {
             (std::vector<std::string>{"clip 0,0,100,100", "fill 10,10,50,12", "fill 10,12,11,40",
                                       "fill 47,12,50,40", "image 0,0,10,10", "missing 20,0,30,10",
                                       "image 30,0,40,10", "group", "end group", "end clip"}));
-}
-
-TEST(PaintListTest, StepsThatShowNothingAreLeftOut) {
-  PaintList list;
-  list.Fill(Rect{0, 0, 10, 10}, 0x00FFFFFF);                   // transparent
-  list.Fill(Rect{5, 5, 5, 10}, 0xFFFFFFFF);                    // no area
-  list.Border(Rect{0, 0, 10, 10}, Rect{1, 1, 1, 1}, 0x00000000);
-  list.Text(TextStep{Rect{0, 0, 10, 10}, u"", FontSpec(), 0xFF000000, 0});
-  list.Text(TextStep{Rect{0, 0, 0, 10}, u"安装", FontSpec(), 0xFF000000, 0});
-  list.Text(TextStep{Rect{0, 0, 10, 10}, u"安装", FontSpec(), 0x00000000, 0});
-  EXPECT_TRUE(list.empty());
-  list.Text(TextStep{Rect{0, 0, 10, 10}, u"安装", FontSpec(), 0x01000000, 0});
-  list.Fill(Rect{0, 0, 1, 1}, 0x01000000);
-  EXPECT_EQ(list.size(), 2u);
 }
 
 }  // namespace

@@ -68,7 +68,7 @@ class RichEdit : public TextControl {
 
   // Where the text is drawn: the text area (position minus padding) and the
   // horizontal scroll of a single-line field, kept so that the caret stays
-  // in view. UpdateScroll recomputes it (the renderer calls it per frame).
+  // in view. UpdateScroll recomputes it (each paint of the field does).
   Rect GetTextRect() const override;
   int32_t GetScrollX() const { return scroll_x_; }
   int32_t UpdateScroll();
