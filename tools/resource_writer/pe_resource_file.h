@@ -40,6 +40,8 @@ class PeResourceFile {
   bool Parse(std::string bytes, std::string* error);
 
   const std::vector<Resource>& resources() const { return resources_; }
+  // File offset of the optional header's checksum field.
+  size_t checksum_offset() const { return checksum_offset_; }
   const std::string& bytes() const { return bytes_; }
 
   // The first resource of that type and name, in any language; null when
