@@ -2,11 +2,11 @@
 
 #include <errno.h>
 
+#include "base/tick_count.h"
 #include "base/utf.h"
 #include "gtest/gtest.h"
 #include "platform/debug_output.h"
 #include "platform/product_hosts.h"
-#include "platform/tick_count.h"
 #include "tests/platform/test_support.h"
 
 namespace platform {
@@ -60,9 +60,9 @@ TEST(SystemInfoTest, ErrorTextsHaveNoLineBreaks) {
 }
 
 TEST(SystemInfoTest, TickCountAdvances) {
-  uint32_t start = GetTickCount();
+  uint32_t start = nbase::GetTickCount();
   EXPECT_TRUE(
-      varnik_test::WaitFor([&] { return static_cast<uint32_t>(GetTickCount() - start) >= 2; }));
+      varnik_test::WaitFor([&] { return static_cast<uint32_t>(nbase::GetTickCount() - start) >= 2; }));
 }
 
 TEST(ProductHostsTest, OverrideOnlyForLoopbackHostPort) {
