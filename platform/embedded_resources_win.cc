@@ -52,8 +52,7 @@ bool Lookup(HMODULE module, std::u16string_view type, int32_t id, std::string* b
   if (type == kVersionResourceType && id == kVersionResourceId) {
     return LoadVersionText(module, bytes);
   }
-  const std::u16string type_name(type);
-  return LoadRaw(module, AsWide(type_name), id, bytes);
+  return LoadRaw(module, ToWide(type).c_str(), id, bytes);
 }
 
 }  // namespace
@@ -64,10 +63,10 @@ bool LoadEmbeddedResource(std::u16string_view type, int32_t id, std::string* byt
 
 bool LoadResourceFromFile(const std::string& path, std::u16string_view type, int32_t id,
                           std::string* bytes) {
-  const std::u16string wide_path = nbase::Utf8ToUtf16(path);
+  const std::wstring wide_path = ToWidePath(nbase::Utf8ToUtf16(path));
   if (wide_path.empty()) return false;
   // Mapped as data only: nothing of the file runs.
-  HMODULE module = LoadLibraryExW(AsWide(wide_path), nullptr,
+  HMODULE module = LoadLibraryExW(wide_path.c_str(), nullptr,
                                   LOAD_LIBRARY_AS_DATAFILE | LOAD_LIBRARY_AS_IMAGE_RESOURCE);
   if (module == nullptr) return false;
   const bool found = Lookup(module, type, id, bytes);

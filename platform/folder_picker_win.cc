@@ -49,10 +49,10 @@ FolderPickOutcome PickWithFileDialog(HWND owner, const std::u16string& title,
   FILEOPENDIALOGOPTIONS options = 0;
   dialog->GetOptions(&options);
   dialog->SetOptions(options | FOS_PICKFOLDERS | FOS_FORCEFILESYSTEM | FOS_PATHMUSTEXIST);
-  dialog->SetTitle(AsWide(title));
+  dialog->SetTitle(ToWide(title).c_str());
   ComPtr<IShellItem> start;
   if (!start_folder.empty() &&
-      SUCCEEDED(SHCreateItemFromParsingName(AsWide(start_folder), nullptr,
+      SUCCEEDED(SHCreateItemFromParsingName(ToWidePath(start_folder).c_str(), nullptr,
                                             IID_PPV_ARGS(start.Receive())))) {
     dialog->SetFolder(start.get());
   }
@@ -81,13 +81,14 @@ int CALLBACK OpenOnStartFolder(HWND dialog, UINT message, LPARAM, LPARAM start_f
 FolderPickOutcome PickWithFolderBrowser(HWND owner, const std::u16string& title,
                                         const std::u16string& start_folder,
                                         std::u16string* folder) {
-  const std::u16string start = start_folder;
+  const std::wstring wide_title = ToWide(title);
+  const std::wstring start = ToWidePath(start_folder);
   BROWSEINFOW info = {};
   info.hwndOwner = owner;
-  info.lpszTitle = AsWide(title);
+  info.lpszTitle = wide_title.c_str();
   info.ulFlags = BIF_RETURNONLYFSDIRS | BIF_EDITBOX | BIF_NEWDIALOGSTYLE | BIF_UAHINT;
   info.lpfn = OpenOnStartFolder;
-  info.lParam = reinterpret_cast<LPARAM>(AsWide(start));
+  info.lParam = reinterpret_cast<LPARAM>(start.c_str());
   PIDLIST_ABSOLUTE chosen = SHBrowseForFolderW(&info);
   if (chosen == nullptr) return FolderPickOutcome::kCancelled;
   wchar_t path[MAX_PATH] = {};

@@ -219,9 +219,9 @@ int32_t CodeForServiceResult(HRESULT result, DWORD http_status) {
   }
 }
 
-uint64_t FileSize(const std::u16string& path, bool* exists) {
+uint64_t FileSize(const std::wstring& path, bool* exists) {
   WIN32_FILE_ATTRIBUTE_DATA data;
-  *exists = GetFileAttributesExW(AsWide(path), GetFileExInfoStandard, &data) != 0;
+  *exists = GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data) != 0;
   if (!*exists) return 0;
   return (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
 }
@@ -247,17 +247,19 @@ int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
   if (url.compare(0, 7, u"http://") != 0 && url.compare(0, 8, u"https://") != 0) {
     return kDownloadUnknownProtocol;
   }
-  if (path.empty()) return ERROR_PATH_NOT_FOUND;
+  const std::wstring wide_url = ToWide(url);
+  const std::wstring wide_path = ToWidePath(path);
+  if (wide_path.empty()) return ERROR_PATH_NOT_FOUND;
 
   // The file is made afresh: whatever was there goes first (a link goes as
   // a link; its target is never written).
   bool exists = false;
-  if (!DeleteFileW(AsWide(path))) {
+  if (!DeleteFileW(wide_path.c_str())) {
     const DWORD error = GetLastError();
-    FileSize(path, &exists);
+    FileSize(wide_path, &exists);
     if (exists) return static_cast<int32_t>(error);
   }
-  DeleteUrlCacheEntryW(AsWide(url));
+  DeleteUrlCacheEntryW(wide_url.c_str());
 
   ComScope com;
   TransferMonitor monitor(options);
@@ -272,12 +274,12 @@ int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
   int32_t watchdog_reason;
   {
     Watchdog watchdog(&monitor, &callback);
-    result = URLDownloadToFileW(nullptr, AsWide(url), AsWide(path), 0, &callback);
+    result = URLDownloadToFileW(nullptr, wide_url.c_str(), wide_path.c_str(), 0, &callback);
     watchdog_reason = watchdog.reason();
   }
   if (options.window_requests != nullptr) *options.window_requests += callback.window_requests();
 
-  const uint64_t size = FileSize(path, &exists);
+  const uint64_t size = FileSize(wide_path, &exists);
   int32_t code = 0;
   if (watchdog_reason != 0) {
     code = watchdog_reason;
@@ -295,8 +297,8 @@ int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
     code = kDownloadDataNotAvailable;
   }
   if (code != 0) {
-    DeleteFileW(AsWide(path));
-    DeleteUrlCacheEntryW(AsWide(url));
+    DeleteFileW(wide_path.c_str());
+    DeleteUrlCacheEntryW(wide_url.c_str());
   }
   return code;
 }

@@ -19,12 +19,12 @@ int32_t ShellResult(HINSTANCE result) {
 }  // namespace
 
 int32_t OpenInWebBrowser(const std::u16string& address) {
-  if (ShellResult(ShellExecuteW(nullptr, L"open", AsWide(address), nullptr, nullptr, SW_SHOW)) ==
-      0) {
+  const std::wstring wide = ToWide(address);
+  if (ShellResult(ShellExecuteW(nullptr, L"open", wide.c_str(), nullptr, nullptr, SW_SHOW)) == 0) {
     return 0;
   }
   return ShellResult(
-      ShellExecuteW(nullptr, L"open", L"IEXPLORE.EXE", AsWide(address), nullptr, SW_SHOW));
+      ShellExecuteW(nullptr, L"open", L"IEXPLORE.EXE", wide.c_str(), nullptr, SW_SHOW));
 }
 
 }  // namespace platform

@@ -1,7 +1,7 @@
-// The road between the tree's UTF-16 texts and the wchar_t texts of the
-// Windows API. On Windows both are the same 16-bit code units, so these only
-// change the type; they exist so that the cast is written in one place.
-// Windows implementation files only.
+// The boundary between our UTF-16 texts and the Win32 API's wchar_t texts.
+// On Windows wchar_t is a UTF-16 code unit, so both directions are copies
+// that keep every unit (surrogates included). Only *_win.cc files include
+// this header.
 #pragma once
 
 #include <string>
@@ -9,24 +9,21 @@
 
 namespace platform {
 
-static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows wide text is UTF-16");
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "wchar_t is a UTF-16 unit on Windows");
 
-inline const wchar_t* AsWide(const std::u16string& text) {
-  return reinterpret_cast<const wchar_t*>(text.c_str());
-}
-
-// A writable, NUL-terminated copy, for the calls that may change their input
-// (CreateProcessW's command line).
 inline std::wstring ToWide(std::u16string_view text) {
-  return std::wstring(reinterpret_cast<const wchar_t*>(text.data()), text.size());
+  return std::wstring(text.begin(), text.end());
 }
 
-inline std::u16string FromWide(const wchar_t* text) {
-  return text == nullptr ? std::u16string() : std::u16string(reinterpret_cast<const char16_t*>(text));
+inline std::u16string FromWide(std::wstring_view text) {
+  return std::u16string(text.begin(), text.end());
 }
 
-inline std::u16string FromWide(const wchar_t* text, size_t length) {
-  return std::u16string(reinterpret_cast<const char16_t*>(text), length);
+// A path for a Win32 call; empty (no such path) when it holds a NUL, which
+// would cut it short at the system boundary and name another file.
+inline std::wstring ToWidePath(std::u16string_view path) {
+  if (path.find(u'\0') != std::u16string_view::npos) return std::wstring();
+  return ToWide(path);
 }
 
 }  // namespace platform

@@ -22,7 +22,7 @@
 #include <vector>
 
 #include "platform/url_download.h"
-#include "tests/platform/win_test_support.h"
+#include "tests/platform/test_support.h"
 
 namespace platform {
 namespace {
@@ -213,9 +213,9 @@ class UrlDownloadWinTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(server_.listening());
-    file_ = folder_.path() / L"DudIdiruvovoInstaller.exe";
+    file_ = std::filesystem::path(folder_.path16()) / L"DudIdiruvovoInstaller.exe";
   }
-  std::u16string File() const { return varnik_test::ScopedWinFolder::Utf16(file_); }
+  std::u16string File() const { return file_.u16string(); }
   bool FileExists() const { return std::filesystem::exists(file_); }
   // Tight bounds, so that a stall ends within seconds.
   static DownloadOptions Quick() {
@@ -241,7 +241,7 @@ class UrlDownloadWinTest : public ::testing::Test {
   }
 
   TestServer server_;
-  varnik_test::ScopedWinFolder folder_;
+  varnik_test::ScopedTempDir folder_;
   std::filesystem::path file_;
 };
 

@@ -14,7 +14,7 @@
 
 #include "base/utf.h"
 #include "platform/embedded_resources.h"
-#include "tests/platform/win_test_support.h"
+#include "tests/platform/test_support.h"
 #include "tools/resource_writer/pe_resource_file.h"
 
 namespace platform {
@@ -26,14 +26,12 @@ std::filesystem::path OwnProgram() {
   return std::filesystem::path(std::wstring(path, length));
 }
 
-std::string Utf8(const std::filesystem::path& path) {
-  return nbase::Utf16ToUtf8(varnik_test::ScopedWinFolder::Utf16(path));
-}
+std::string Utf8(const std::filesystem::path& path) { return nbase::Utf16ToUtf8(path.u16string()); }
 
 TEST(EmbeddedResourcesWinTest, TheProgramCarriesThemeChannelAndVersion) {
   std::string theme, channel, version;
   ASSERT_TRUE(LoadEmbeddedResource(kThemeResourceType, kThemeResourceId, &theme));
-  EXPECT_EQ(theme, varnik_test::ReadWholeFile(VARNIK_TEST_THEME_FILE));
+  EXPECT_EQ(theme, varnik_test::ReadFile(VARNIK_TEST_THEME_FILE));
   // The build's resource writer sized the 260-byte slot down to the channel.
   ASSERT_TRUE(LoadEmbeddedResource(kChannelResourceType, kChannelResourceId, &channel));
   EXPECT_EQ(channel, VARNIK_TEST_CHANNEL);
@@ -48,13 +46,13 @@ TEST(EmbeddedResourcesWinTest, TheProgramCarriesThemeChannelAndVersion) {
 }
 
 TEST(EmbeddedResourcesWinTest, ARewrittenChannelReadsBackThroughTheSystem) {
-  const std::string original = varnik_test::ReadWholeFile(OwnProgram());
+  const std::string original = varnik_test::ReadFile(Utf8(OwnProgram()));
   resource_writer::PeResourceFile file;
   std::string error;
   ASSERT_TRUE(file.Parse(original, &error)) << error;
   const auto* theme = file.Find("THEME", "136");
   ASSERT_NE(theme, nullptr);
-  EXPECT_EQ(file.Content(*theme), varnik_test::ReadWholeFile(VARNIK_TEST_THEME_FILE));
+  EXPECT_EQ(file.Content(*theme), varnik_test::ReadFile(VARNIK_TEST_THEME_FILE));
   ASSERT_NE(file.Find("#16", "1"), nullptr) << "the version information is listed";
 
   const std::string channel = "渠道_seo_2";
@@ -70,8 +68,8 @@ TEST(EmbeddedResourcesWinTest, ARewrittenChannelReadsBackThroughTheSystem) {
     }
   }
 
-  varnik_test::ScopedWinFolder folder;
-  const auto copy = folder.path() / L"varnikpdf-setup 副本.exe";
+  varnik_test::ScopedTempDir folder;
+  const auto copy = std::filesystem::path(folder.path16()) / L"varnikpdf-setup 副本.exe";
   std::ofstream(copy, std::ios::binary) << file.bytes();
   // The system agrees with the checksum the rewrite left in the header.
   DWORD header_sum = 0, computed_sum = 0;
