@@ -13,6 +13,7 @@
 #include "platform/process_launcher.h"
 #include "base/utf.h"
 #include "platform/process_list.h"
+#include "tests/platform/child_program_win.h"
 #include "tests/platform/test_support.h"
 
 namespace platform {
