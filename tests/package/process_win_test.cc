@@ -28,6 +28,8 @@ std::u16string Utf16(const fs::path& path) { return path.u16string(); }
 class ProcessWinTest : public ::testing::Test {
  protected:
   void TearDown() override {
+    // A waiting child of a failed test must not outlive the run.
+    if (!waiting_name_.empty()) FindProcesses(waiting_name_, /*terminate=*/true);
     SetEnvironmentVariableW(L"VARNIK_ECHO_EXIT_CODE", nullptr);
     SetEnvironmentVariableW(L"VARNIK_ECHO_WAIT", nullptr);
   }
@@ -49,6 +51,7 @@ class ProcessWinTest : public ::testing::Test {
   }
 
   varnik_test::ScopedTempDir folder_;
+  std::u16string waiting_name_;
 };
 
 TEST_F(ProcessWinTest, ThePackageGetsTheInstallCommandLineExactly) {
@@ -76,6 +79,7 @@ TEST_F(ProcessWinTest, SnapshotFindsTheDetachedProductAndTerminateEndsIt) {
   const auto product = PlaceEcho(L"zorv\\" + name);
   const std::u16string program = Utf16(product);
   const std::u16string name16(name.begin(), name.end());
+  waiting_name_ = name16;
   SetEnvironmentVariableW(L"VARNIK_ECHO_WAIT", L"1");
 
   ASSERT_EQ(LaunchDetached(program + u" --install"), 0);

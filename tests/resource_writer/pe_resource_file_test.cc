@@ -77,9 +77,9 @@ std::string MakePe(bool with_checksum = true, bool is_signed = false) {
   Put(&file, kSectionOffset + 0xB4, 13, 4);
   Put(&file, kSectionOffset + 0xC0, kSectionRva + 0x208, 4);
   Put(&file, kSectionOffset + 0xC4, 16, 4);
+  file.resize(kSectionOffset + 0x300, '\0');
   file.replace(kSectionOffset + 0x100, 13, "zorv_seo_link");
   file.replace(kSectionOffset + 0x208, 16, "theme-bytes-here");
-  file.resize(kSectionOffset + 0x300, '\0');
   if (with_checksum) {
     PeResourceFile parsed;
     std::string error;
@@ -117,7 +117,9 @@ TEST(PeResourceFileTest, ARewriteChangesOnlyTheContentItsSizeAndTheChecksum) {
     const bool content = i >= kSectionOffset + 0x100 && i < kSectionOffset + 0x100 + 13;
     const bool size = i >= kSectionOffset + 0xB4 && i < kSectionOffset + 0xB8;
     const bool checksum = i >= kChecksumOffset && i < kChecksumOffset + 4;
-    if (!content && !size && !checksum) ASSERT_EQ(rewritten[i], original[i]) << "byte " << i;
+    if (!content && !size && !checksum) {
+      ASSERT_EQ(rewritten[i], original[i]) << "byte " << i;
+    }
   }
   EXPECT_EQ(rewritten.substr(kSectionOffset + 0x100, 13), std::string("ab") + std::string(11, '\0'))
       << "nothing of the old channel stays";
