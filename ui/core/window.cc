@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/string_util.h"
+#include "base/tick_count.h"
 #include "ui/core/box.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/image_size_reader.h"
@@ -204,9 +205,16 @@ void Window::SendMouse(Control* target, int32_t type, Point point) {
   EventArgs args;
   args.type = type;
   args.sender = target;
-  args.timestamp = GetTickCount32();
+  args.timestamp = nbase::GetTickCount();
   args.mouse_point = point;
   target->Event(args);
+}
+
+bool Window::BeginMouseInput(Point point) {
+  last_mouse_ = point;
+  if (!window_enabled_ || !root_) return false;
+  LayoutIfNeeded();
+  return true;
 }
 
 void Window::SetHot(Control* hit, Point point) {
@@ -218,18 +226,14 @@ void Window::SetHot(Control* hit, Point point) {
 }
 
 void Window::OnMouseMove(Point point) {
-  last_mouse_ = point;
-  if (!window_enabled_ || !root_) return;
-  LayoutIfNeeded();
+  if (!BeginMouseInput(point)) return;
   Control* hit = root_->FindControlAt(point);
   SetHot(hit, point);
   SendMouse(capture_ ? capture_ : hot_, kEventMouseMove, point);
 }
 
 void Window::OnButtonDown(Point point) {
-  last_mouse_ = point;
-  if (!window_enabled_ || !root_) return;
-  LayoutIfNeeded();
+  if (!BeginMouseInput(point)) return;
   Control* hit = root_->FindControlAt(point);
   SetHot(hit, point);
   if (!hit) return;
@@ -239,21 +243,17 @@ void Window::OnButtonDown(Point point) {
 }
 
 void Window::OnButtonUp(Point point) {
-  last_mouse_ = point;
-  if (!window_enabled_ || !root_) {
+  if (!BeginMouseInput(point)) {
     capture_ = nullptr;
     return;
   }
-  LayoutIfNeeded();
   Control* target = capture_ ? capture_ : root_->FindControlAt(point);
   capture_ = nullptr;
   SendMouse(target, kEventMouseButtonUp, point);
 }
 
 void Window::OnDoubleClick(Point point) {
-  last_mouse_ = point;
-  if (!window_enabled_ || !root_) return;
-  LayoutIfNeeded();
+  if (!BeginMouseInput(point)) return;
   Control* hit = root_->FindControlAt(point);
   if (!hit) return;
   capture_ = hit;
@@ -261,9 +261,7 @@ void Window::OnDoubleClick(Point point) {
 }
 
 void Window::OnRightButtonDown(Point point) {
-  last_mouse_ = point;
-  if (!window_enabled_ || !root_) return;
-  LayoutIfNeeded();
+  if (!BeginMouseInput(point)) return;
   Control* hit = root_->FindControlAt(point);
   if (!hit) return;
   SendMouse(hit, kEventMouseRightButtonDown, point);
@@ -315,7 +313,7 @@ void Window::SendKey(int32_t type, int32_t key, uint32_t modifiers) {
   EventArgs args;
   args.type = type;
   args.sender = focus_;
-  args.timestamp = GetTickCount32();
+  args.timestamp = nbase::GetTickCount();
   args.mouse_point = last_mouse_;
   args.key = key;
   args.modifiers = modifiers;
@@ -343,7 +341,7 @@ void Window::SetFocus(Control* control) {
     EventArgs args;
     args.type = kEventKillFocus;
     args.sender = old;
-    args.timestamp = GetTickCount32();
+    args.timestamp = nbase::GetTickCount();
     args.mouse_point = last_mouse_;
     old->Event(args);
   }
@@ -351,7 +349,7 @@ void Window::SetFocus(Control* control) {
     EventArgs args;
     args.type = kEventSetFocus;
     args.sender = focus_;
-    args.timestamp = GetTickCount32();
+    args.timestamp = nbase::GetTickCount();
     args.mouse_point = last_mouse_;
     focus_->Event(args);
   }
