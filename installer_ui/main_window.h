@@ -130,14 +130,15 @@ class CMainWindow : public ui::Window {
   static std::u16string InstallDirForChosenFolder(const std::u16string& folder);
 
   // --- download and installation (main_window_package.cc) ------------------
+  // Hands the download to thread 2; its outcome comes back to the UI thread.
   void StartDownload();
-  void DownloadPackage();  // thread 2
   void OnDownloadDone(const std::u16string& path, int32_t result);
   void UpdateProgress(int32_t value);
   void StartProgressTick();
   void CheckAppRunning();
+  // Hands the run to thread 2 (which also writes the records of a
+  // success); its exit code comes back to the UI thread.
   void StartInstall();
-  void InstallPackage();  // thread 2
   void OnInstallDone(int32_t code);
   void ShowInstallSucceeded();
   void ShowDownloadFailed(const std::u16string& failure_text);
@@ -199,7 +200,7 @@ class CMainWindow : public ui::Window {
   package::ProgressTracker progress_;
   InstallStage stage_ = InstallStage::kWelcome;
   bool existing_install_ = false;
-  // Written on thread 2 before the task that reads them on thread 0 is posted.
+  // Results of the work on thread 2, set on the UI thread when they arrive.
   std::u16string download_error_;
   int32_t download_hr_ = 0;
   int32_t install_code_ = 0;
