@@ -3,6 +3,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 
@@ -10,6 +11,7 @@
 #include "base/utf.h"
 #include "package/download_progress.h"
 #include "package/package_file_check.h"
+#include "platform/file_system.h"
 #include "platform/path_util.h"
 #include "platform/product_hosts.h"
 #include "report/event_reporter.h"
@@ -35,6 +37,8 @@ PackageDownloader::PackageDownloader(std::u16string package_url, std::u16string 
       installer_file_(std::move(installer_file)),
       transfer_(std::move(transfer)) {
   transfer_.progress = [](uint64_t done, uint64_t total) { RecordDownloadProgress(done, total); };
+  // Pointed at a test server, the package never comes from anywhere else.
+  if (platform::IsServerHostPinned()) transfer_.loopback_only = true;
 }
 
 std::u16string PackageDownloader::CdnPackageUrl() {
@@ -54,6 +58,24 @@ std::u16string PackageDownloader::FormatDownloadError(int32_t download_hr, int64
   return nbase::Utf8ToUtf16(text);
 }
 
+uint64_t PackageDownloader::DiskBudget(uint64_t free_bytes) {
+  return free_bytes > kDiskReserveBytes ? free_bytes - kDiskReserveBytes : 0;
+}
+
+int32_t PackageDownloader::RunAttempt(int attempt) {
+  if (installer_file_.empty()) return platform::kDownloadNoFolder;
+  const std::string native_file = platform::ToNativePath(installer_file_);
+  if (!native_file.empty()) unlink(native_file.c_str());  // A failure is ignored.
+  platform::DownloadOptions options = transfer_;
+  options.max_bytes = std::min(options.max_bytes, kMaxPackageBytes);
+  // Measured after the last attempt's file is gone, so its space counts.
+  uint64_t free_bytes = 0;
+  if (platform::GetFreeDiskBytes(platform::FolderOfPath(installer_file_), &free_bytes)) {
+    options.disk_budget_bytes = std::min(options.disk_budget_bytes, DiskBudget(free_bytes));
+  }
+  return platform::DownloadUrlToFile(AddressForAttempt(attempt), installer_file_, options);
+}
+
 std::u16string PackageDownloader::FailureText(const std::u16string& download_error) {
   return kDownloadFailurePrefix + download_error;
 }
@@ -64,13 +86,10 @@ DownloadOutcome PackageDownloader::DownloadPackage() {
   // No window is ever asked for on this platform; the diagnostic keeps the
   // field so that its format stays the same.
   const int32_t window_requests = 0;
-  const std::string native_file = platform::ToNativePath(installer_file_);
   int attempt = 0;
   for (; attempt < kDownloadAttempts; ++attempt) {
     outcome.download_error.clear();
-    if (!native_file.empty()) unlink(native_file.c_str());  // A failure is ignored.
-    outcome.download_hr =
-        platform::DownloadUrlToFile(AddressForAttempt(attempt), installer_file_, transfer_);
+    outcome.download_hr = RunAttempt(attempt);
     outcome.file_size = PackageFileSize(installer_file_);
     if (outcome.download_hr == 0 && CheckPackageFile(installer_file_)) {
       outcome.result = 0;
