@@ -15,14 +15,22 @@
 //   byte order of the names; its value "DisplayName" is the entry's Name
 //   (Name[zh_CN] when present) and "InstallLocation" its Path, both REG_SZ.
 //   Every other value is absent, and every write gives kErrorAccessDenied.
-// The key reads the store live at each call, as the registry does.
+//   The uninstall key reads its view once, when it is opened (a listing of
+//   the folders; each entry's file is read when a value is first asked for),
+//   and the subkeys opened from it in the same view share that reading.
+// A key of the per-user hive reads the store live at each call, as the
+// registry does.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+class InstalledProgramList;
 
 enum class RegRoot { kCurrentUser, kLocalMachine };
 
@@ -60,7 +68,7 @@ class RegKey {
   int32_t Open(const RegKey& parent, std::u16string_view sub_path, uint32_t access);
   // Opens the key, creating it (and its parents) when missing.
   int32_t Create(RegRoot root, std::u16string_view path, uint32_t access);
-  void Close() { open_ = false; }
+  void Close();
   bool is_open() const { return open_; }
 
   // The name of the subkey at `index`; kErrorNoMoreItems past the last.
@@ -77,7 +85,9 @@ class RegKey {
   int32_t SetValue(std::u16string_view name, uint32_t type, const void* data, uint32_t byte_count);
 
  private:
-  int32_t OpenInternal(RegRoot root, std::u16string path, uint32_t access);
+  // `programs`: a reading of the installed-program view to share, or null.
+  int32_t OpenInternal(RegRoot root, std::u16string path, uint32_t access,
+                       std::shared_ptr<InstalledProgramList> programs);
 
   bool open_ = false;
   bool writable_ = false;
@@ -85,6 +95,9 @@ class RegKey {
   std::u16string path_;
   uint32_t view_ = 0;
   std::string hive_path_;
+  // The installed-program view's reading (kLocalMachine) and this key's entry in it.
+  std::shared_ptr<InstalledProgramList> programs_;
+  std::optional<size_t> program_index_;
 };
 
 }  // namespace platform

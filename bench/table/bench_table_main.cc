@@ -30,6 +30,7 @@
 
 #include "bench/table/bench_output.h"
 #include "bench/table/child_process.h"
+#include "bench/table/detection_rows.h"
 #include "bench/table/machine_info.h"
 #include "bench/table/performance_table.h"
 #include "ui/core/dpi_scale.h"
@@ -453,6 +454,7 @@ int main(int argc, char** argv) {
     programs.push_back(RunBenchProgram("ui_backend_bench", VARNIK_UI_BACKEND_BENCH, {"1"}));
     programs.push_back(RunBenchProgram("report_bench", VARNIK_REPORT_BENCH));
     programs.push_back(RunBenchProgram("download_bench", VARNIK_DOWNLOAD_BENCH));
+    programs.push_back(RunBenchProgram("detection_bench", VARNIK_DETECTION_BENCH));
   }
   Metrics m;
   for (const ProgramRun& run : programs) m.insert(run.metrics.begin(), run.metrics.end());
@@ -537,6 +539,7 @@ int main(int argc, char** argv) {
         PerformanceTable::FormatRatio(stall.longest_ms, 1000.0 / 60) + "; aim: under one frame";
     table.AddRow(row);
   }
+  benchtable::AddDetectionRows(m, &table);
   table.AddMeasuredRow(
       "CPU time idle over " + std::to_string(options.idle_seconds) + " s (" + idle_where + ")",
       idle.installer_ms, idle.peer_ms, "ms", 2, peer_program + ", idle the same seconds");
