@@ -1,12 +1,10 @@
 #include "platform/resource_table.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <cstring>
+
+#include "platform/elf_section_file.h"
 
 namespace platform {
 namespace {
@@ -34,25 +32,6 @@ uint32_t Crc(std::string_view data) {
     data.remove_prefix(piece);
   }
   return static_cast<uint32_t>(crc);
-}
-
-bool ReadWholeFile(const std::string& path, std::string* content) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  content->clear();
-  char buffer[65536];
-  while (true) {
-    ssize_t n = read(fd, buffer, sizeof(buffer));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    content->append(buffer, static_cast<size_t>(n));
-  }
-  close(fd);
-  return true;
 }
 
 }  // namespace
@@ -94,7 +73,7 @@ bool ResourceTable::Parse(std::string_view file, ResourceTable* table, size_t* p
 
 bool ResourceTable::ReadFromFile(const std::string& path, ResourceTable* table) {
   std::string content;
-  if (!ReadWholeFile(path, &content)) return false;
+  if (!ElfSectionFile::ReadSection(path, kSectionName, &content)) return false;
   size_t program_size = 0;
   return Parse(content, table, &program_size);
 }
@@ -117,46 +96,7 @@ std::string ResourceTable::Serialize() const {
 }
 
 int ResourceTable::WriteToFile(const std::string& path) const {
-  std::string content;
-  if (!ReadWholeFile(path, &content)) return errno != 0 ? errno : EIO;
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) return errno;
-  ResourceTable old;
-  size_t program_size = 0;
-  Parse(content, &old, &program_size);
-  content.resize(program_size);
-  content += Serialize();
-
-  std::string temp = path + ".resources-tmp";
-  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
-  if (fd < 0) return errno;
-  const char* data = content.data();
-  size_t left = content.size();
-  while (left > 0) {
-    ssize_t n = write(fd, data, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      int error = n < 0 ? errno : EIO;
-      close(fd);
-      unlink(temp.c_str());
-      return error;
-    }
-    data += n;
-    left -= static_cast<size_t>(n);
-  }
-  if (fchmod(fd, st.st_mode & 07777) != 0 || fsync(fd) != 0) {
-    int error = errno;
-    close(fd);
-    unlink(temp.c_str());
-    return error;
-  }
-  close(fd);
-  if (rename(temp.c_str(), path.c_str()) != 0) {
-    int error = errno;
-    unlink(temp.c_str());
-    return error;
-  }
-  return 0;
+  return ElfSectionFile::ReplaceSection(path, kSectionName, Serialize());
 }
 
 const ResourceTable::Entry* ResourceTable::Find(std::string_view type, int32_t id) const {

@@ -1,5 +1,6 @@
 // varnik_resource_writer: writes, rewrites and reads the resource table that
-// the installer executable carries after its program bytes.
+// the installer executable carries in its resource section (also after the
+// executable was stripped).
 //
 //   varnik_resource_writer EXE [--theme FILE] [--channel TEXT] [--version TEXT]
 //                              [--resource TYPE ID FILE]...
@@ -133,6 +134,11 @@ int main(int argc, char** argv) {
     }
   }
   int error = table.WriteToFile(exe);
+  if (error == ENOENT) {
+    std::fprintf(stderr, "%s has no section %s (it must link the platform library)\n", exe.c_str(),
+                 platform::ResourceTable::kSectionName);
+    return 2;
+  }
   if (error != 0) {
     std::fprintf(stderr, "cannot write %s: %s\n", exe.c_str(), std::strerror(error));
     return 2;
