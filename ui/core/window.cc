@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/string_util.h"
+#include "platform/system_message_box.h"
 #include "ui/core/box.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/image_size_reader.h"
@@ -39,6 +40,8 @@ bool Window::LoadSkin() {
       path, [this](const std::u16string& name) { return CreateControl(name); }, this, nullptr);
   if (!root) {
     load_error_ = nbase::FormatText(u"Failed to load xml file %s", {path});
+    platform::ShowSystemMessageBox(load_error_, kSkinLoaderCaption,
+                                   platform::kMessageBoxOk | platform::kMessageBoxIconError);
     return false;
   }
   load_error_.clear();
