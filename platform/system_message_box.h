@@ -1,17 +1,21 @@
 // The system message box: a plain question or notice outside any skinned
 // window (the second-instance question at start-up, the skin loader's
-// error). Callers stay platform-neutral; the UI backend installs the real
-// box at start-up (SetSystemMessageBoxFunction) and tests may install their
-// own answerer.
+// error). Callers stay platform-neutral; start-up installs a chain of boxes
+// (SetSystemMessageBoxFunctions) - the system's own, then the desktop's
+// dialog programs, then a window of the installer's own - and tests may
+// install their own answerer.
 //
-// Promises: ShowSystemMessageBox blocks until the user answers and returns
-// the answer (kAnswerOk, kAnswerCancel, kAnswerRetry). Closing the box
-// without a button counts as kAnswerCancel. kAnswerNone means no box could
-// be shown (no function installed, or no display): callers treat it as the
+// Promises: ShowSystemMessageBox tries the installed boxes in order until
+// one could be shown, blocks until the user answers it and returns the
+// answer (kAnswerOk, kAnswerCancel, kAnswerRetry). Closing the box without
+// a button counts as kAnswerCancel. kAnswerNone means no box of the chain
+// could be shown (none installed, or no display): callers treat it as the
 // most cautious answer. Call on the UI thread.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <initializer_list>
 #include <string_view>
 
 namespace platform {
@@ -31,12 +35,19 @@ inline constexpr int32_t kAnswerRetry = 4;
 using SystemMessageBoxFunction = int32_t (*)(std::u16string_view text, std::u16string_view caption,
                                              int32_t type);
 
-// Installs the box (null: none). Any thread; takes effect for the next box.
+// The most boxes a chain holds.
+inline constexpr size_t kMaxSystemMessageBoxes = 4;
+
+// Installs the chain, tried in the given order (an empty list: none; more
+// than kMaxSystemMessageBoxes: the first ones). Any thread; takes effect for
+// the next box.
+void SetSystemMessageBoxFunctions(std::initializer_list<SystemMessageBoxFunction> functions);
+// A chain of one box (null: none).
 void SetSystemMessageBoxFunction(SystemMessageBoxFunction function);
 
-// Shows the box through the installed function. When no box could be shown
-// (no function, or it answered kAnswerNone) the texts go to the diagnostic
-// output and the answer is kAnswerNone.
+// Shows the question through the first box of the chain that can show it.
+// When none could (each answered kAnswerNone) the texts go to the
+// diagnostic output and the answer is kAnswerNone.
 int32_t ShowSystemMessageBox(std::u16string_view text, std::u16string_view caption, int32_t type);
 
 }  // namespace platform

@@ -13,10 +13,9 @@
 #include "base/utf.h"
 #include "installer_ui/main_window.h"
 #include "installer_ui/msg_box.h"
-#include "platform/system_message_box.h"
+#include "ui/backend/message_box_chain.h"
 #include "ui/backend/native_window.h"
 #include "ui/backend/sdl_backend.h"
-#include "ui/backend/sdl_system_message_box.h"
 #include "ui/core/label.h"
 #include "ui/core/rich_edit.h"
 #include "ui/text/pango_text_measurer.h"
@@ -254,7 +253,7 @@ int WindowDriver::RunInstallerWithUser(int argc, char** argv,
   ui::PangoTextMeasurer text_measurer;
   ui::TextMeasurer::SetInstance(&text_measurer);
   if (!ui::SdlBackend::Initialize()) return 4;
-  platform::SetSystemMessageBoxFunction(&ui::SdlSystemMessageBox::Show);
+  ui::MessageBoxChain::Install();
   std::thread([scenario, run_scenario] {
     WaitForMainWindow();
     run_scenario(scenario);
