@@ -1,15 +1,14 @@
 #include "ui/backend/native_window.h"
 
-#include "tests/ui_backend/pixel_support.h"
-#include "ui/backend/image_cache.h"
-#include "ui/backend/window_screenshot.h"
-
 #include <string>
 #include <vector>
 
 #include "base/message_loop.h"
 #include "base/utf.h"
 #include "tests/ui_backend/backend_test_support.h"
+#include "tests/ui_backend/pixel_support.h"
+#include "ui/backend/image_cache.h"
+#include "ui/backend/window_screenshot.h"
 #include "ui/core/box.h"
 #include "ui/core/button.h"
 #include "ui/core/dpi_scale.h"
@@ -165,6 +164,29 @@ TEST_F(NativeWindowTest, MouseEventsThroughSdlReachTheButtonUnlessTheWindowIsDis
   EXPECT_EQ(clicks_, 3);
 }
 
+// The pointer follows the control under it: the hand over a button that
+// asks for it ("cursortype"), the text beam over the edit field, the arrow
+// elsewhere and once the pointer has left the window.
+TEST_F(NativeWindowTest, PointerShapeFollowsTheControlUnderIt) {
+  button_->SetAttribute(u"cursortype", u"hand");
+  struct Step {
+    int x, y;
+    int32_t shape;
+  };
+  for (const Step& step : {Step{50, 75, kCursorHand}, Step{50, 20, kCursorArrow},
+                           Step{100, 150, kCursorIBeam}, Step{50, 75, kCursorHand}}) {
+    PushMouse(SDL_MOUSEMOTION, step.x, step.y);
+    RunUntilIdle();
+    EXPECT_EQ(native_.shown_cursor_type(), step.shape) << step.x << "," << step.y;
+  }
+  SDL_Event leave = Base(SDL_WINDOWEVENT);
+  leave.window.windowID = native_.sdl_window_id();
+  leave.window.event = SDL_WINDOWEVENT_LEAVE;
+  SDL_PushEvent(&leave);
+  RunUntilIdle();
+  EXPECT_EQ(native_.shown_cursor_type(), kCursorArrow);
+}
+
 TEST_F(NativeWindowTest, EventsOfAnotherWindowDoNotReachThisOne) {
   SDL_Event e = Base(SDL_MOUSEBUTTONDOWN);
   e.button.windowID = native_.sdl_window_id() + 1000;
@@ -283,8 +305,7 @@ TEST_F(NativeWindowTest, MouseDragThroughSdlSelectsText) {
   RunUntilIdle();
   EXPECT_EQ(edit_->Copy(), u"abc def");
   // A double click (SDL's click count 2) takes one word.
-  const int32_t def_x =
-      text.left + measurer_.Measure(edit_->GetFontSpec(), u"abc de", 0, true).cx;
+  const int32_t def_x = text.left + measurer_.Measure(edit_->GetFontSpec(), u"abc de", 0, true).cx;
   PushMouse(SDL_MOUSEBUTTONDOWN, def_x, text.top + 5, 1);
   PushMouse(SDL_MOUSEBUTTONUP, def_x, text.top + 5, 1);
   PushMouse(SDL_MOUSEBUTTONDOWN, def_x, text.top + 5, 2);

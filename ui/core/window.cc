@@ -209,6 +209,11 @@ void Window::OnMouseMove(Point point) {
   SendMouse(capture_ ? capture_ : hot_, kEventMouseMove, point);
 }
 
+int32_t Window::GetCursorType() const {
+  const Control* under = capture_ ? capture_ : hot_;
+  return under ? under->GetCursorType() : kCursorArrow;
+}
+
 void Window::OnButtonDown(Point point) {
   last_mouse_ = point;
   if (!window_enabled_ || !root_) return;

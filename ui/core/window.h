@@ -146,6 +146,10 @@ class Window : public virtual nbase::SupportWeakCallback {
   // nullptr removes the focus.
   void SetFocus(Control* control);
   Control* GetFocus() const { return focus_; }
+  // The pointer's shape over this window now (a CursorType): that of the
+  // control holding the mouse capture, else of the control under the
+  // pointer, else the arrow.
+  int32_t GetCursorType() const;
   Control* GetHot() const { return hot_; }
   Control* GetCapture() const { return capture_; }
   Point GetLastMousePos() const { return last_mouse_; }
