@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "base/utf.h"
+#include "platform/resource_table.h"
 
 namespace varnik_test {
 
@@ -125,6 +126,16 @@ bool WaitFor(const std::function<bool()>& condition, double seconds) {
     std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return true;
+}
+
+bool MakeProgramWithResourceSection(const std::string& path) {
+  const std::string byte = path + ".section";
+  WriteFile(byte, std::string(1, '\0'));
+  const std::string command = "objcopy --add-section " VARNIK_RESOURCE_SECTION "=" + byte +
+                              " /bin/true " + path + " >/dev/null 2>&1";
+  const bool made = std::system(command.c_str()) == 0;
+  unlink(byte.c_str());
+  return made;
 }
 
 }  // namespace varnik_test

@@ -10,6 +10,7 @@
 #include "base/utf.h"
 #include "platform/registry.h"
 #include "platform/resource_table.h"
+#include "tests/platform/test_support.h"
 #include "tests/report/report_server.h"
 
 namespace report {
@@ -116,11 +117,10 @@ TEST_F(MachineIdentityTest, RegistryIsReadOncePerProcess) {
 
 class FileVersionTest : public MachineIdentityTest {
  protected:
-  // An executable-like file with a resource table holding `version`, or none.
+  // An executable with a resource table holding `version`, or none.
   std::u16string MakeFile(const std::string& name, const std::string* version) {
     const std::string path = reporttest::ConfigFolder() + "/" + name;
-    std::ofstream(path, std::ios::binary) << "\x7f"
-                                             "ELF program bytes";
+    EXPECT_TRUE(varnik_test::MakeProgramWithResourceSection(path));
     if (version) {
       platform::ResourceTable table;
       table.Set("CHANNEL", 138, "zorv_seo_link");
