@@ -31,6 +31,11 @@ class InstalledProgramList {
   // Reads the listing of the view `view` (0 or kKeyWow64_64Key).
   static std::shared_ptr<InstalledProgramList> Read(uint32_t view);
 
+  InstalledProgramList() = default;
+  ~InstalledProgramList();
+  InstalledProgramList(const InstalledProgramList&) = delete;
+  InstalledProgramList& operator=(const InstalledProgramList&) = delete;
+
   size_t size() const { return programs_.size(); }
   // The subkey name of the entry at `index` (byte order of the file names).
   const std::u16string& NameAt(size_t index) const { return programs_[index].name; }
@@ -42,14 +47,19 @@ class InstalledProgramList {
  private:
   struct Program {
     std::u16string name;
-    std::string path;
+    std::string file_name;  // as the folder lists it
+    size_t folder = 0;      // index into folders_
     bool parsed = false;
     bool valid = false;
     Values values;
   };
 
+  // The listed folders stay open while the reading lives: each entry is
+  // opened relative to its folder, one path step instead of the whole path.
+  std::vector<int> folders_;
   std::vector<Program> programs_;
   std::unordered_map<std::u16string, size_t> index_;  // ASCII-lowered name -> entry
+  std::string buffer_;                                // the bytes of the entry read last
 };
 
 }  // namespace platform
