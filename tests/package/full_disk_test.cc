@@ -130,7 +130,7 @@ TEST_F(FullDiskTest, EveryAttemptFailsTheSameWayAndTheDownloadEndsBounded) {
 // gives its space back before the next one starts.
 TEST_F(FullDiskTest, EndlessAnswerStopsAtTheReserveSixTimes) {
   constexpr unsigned long kReserveKib = kDiskReserveBytes / 1024;
-  constexpr unsigned long kRoomKib = 24 * 1024;
+  constexpr unsigned long kRoomKib = 4 * 1024;
   EndpointPlan endless;
   endless.fault = testsupport::PackageFault::kEndless;
   Server().SetSitePlan(endless);
