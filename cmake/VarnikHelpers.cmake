@@ -11,7 +11,10 @@ endfunction()
 # executable whose cases ctest discovers one by one. Tests get a generous
 # per-case time-out; every loop test also carries its own watchdog. Cases of
 # executables that name the same LOCK never run at the same time under
-# `ctest -j` (for machine-wide state such as the product's processes).
+# `ctest -j` (for machine-wide state such as the product's processes), and
+# each of their cases runs in a process table of its own where the system
+# allows it, so that test runs of other checkouts on the same machine are
+# not seen either (scripts/lib/own_process_table.sh).
 function(varnik_test name)
   cmake_parse_arguments(ARG "" "LOCK" "SOURCES;DEPS" ${ARGN})
   add_executable(${name} ${ARG_SOURCES})
@@ -19,6 +22,8 @@ function(varnik_test name)
   set(_properties TIMEOUT 120 LABELS ${name})
   if(ARG_LOCK)
     list(APPEND _properties RESOURCE_LOCK ${ARG_LOCK})
+    set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR
+                 ${CMAKE_SOURCE_DIR}/scripts/lib/own_process_table.sh)
   endif()
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${_properties})
 endfunction()
