@@ -65,8 +65,9 @@ class PackageDownloader {
   static std::u16string FailureText(const std::u16string& download_error);
 
  private:
-  // One transfer into the package file, bounded as DownloadPackage says.
-  int32_t RunAttempt(int attempt);
+  // One transfer into the package file, bounded as DownloadPackage says;
+  // the service's window requests are added to `*window_requests`.
+  int32_t RunAttempt(int attempt, int32_t* window_requests);
 
   std::u16string package_url_;
   std::u16string cdn_url_;

@@ -24,8 +24,6 @@ namespace {
 // A hive is small; anything larger than this is not ours and counts as damaged.
 constexpr size_t kMaxHiveFileBytes = 64u << 20;
 
-enum class ReadResult { kOk, kMissing, kTooLarge, kFailed, kNotRegular };
-
 // Opens `path` without ever waiting on it (a FIFO, a device) and keeps it
 // only when it is a regular file. -1 with errno set otherwise (EINVAL for a
 // file of another type).
@@ -39,32 +37,6 @@ int OpenRegular(const std::string& path, int flags, mode_t mode = 0) {
     return -1;
   }
   return fd;
-}
-
-ReadResult ReadFile(const std::string& path, std::string* content) {
-  int fd = OpenRegular(path, O_RDONLY);
-  if (fd < 0) {
-    if (errno == ENOENT) return ReadResult::kMissing;
-    return errno == EINVAL ? ReadResult::kNotRegular : ReadResult::kFailed;
-  }
-  content->clear();
-  char buffer[65536];
-  while (true) {
-    ssize_t n = read(fd, buffer, sizeof(buffer));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return ReadResult::kFailed;
-    }
-    if (n == 0) break;
-    content->append(buffer, static_cast<size_t>(n));
-    if (content->size() > kMaxHiveFileBytes) {
-      close(fd);
-      return ReadResult::kTooLarge;
-    }
-  }
-  close(fd);
-  return ReadResult::kOk;
 }
 
 bool WriteAll(int fd, const std::string& content) {
@@ -158,16 +130,17 @@ std::string HiveFile::DefaultPath() {
 int32_t HiveFile::Read(Hive* hive) const {
   if (path_.empty()) return kErrorFileNotFound;
   std::string content;
-  switch (ReadFile(path_, &content)) {
-    case ReadResult::kMissing:
+  switch (ReadWholeFile(FromNativePath(path_), kMaxHiveFileBytes, &content)) {
+    case ReadFileResult::kMissing:
       return kErrorFileNotFound;
-    case ReadResult::kFailed:
+    case ReadFileResult::kFailed:
       return kErrorIoFailure;
-    case ReadResult::kTooLarge:
+    case ReadFileResult::kTooLarge:
       return kErrorInvalidData;
-    case ReadResult::kNotRegular:
+    case ReadFileResult::kNotRegular:
+      // Not ours to read nor to move aside: left as it is.
       return kErrorAccessDenied;
-    case ReadResult::kOk:
+    case ReadFileResult::kOk:
       break;
   }
   return Hive::Parse(content, hive) ? kErrorSuccess : kErrorInvalidData;

@@ -45,12 +45,6 @@ bool WantsWrite(uint32_t access) { return (access & (kKeySetValue | kKeyCreateSu
 
 }  // namespace
 
-void RegKey::Close() {
-  open_ = false;
-  programs_.reset();
-  program_index_.reset();
-}
-
 int32_t RegKey::OpenInternal(RegRoot root, std::u16string path, uint32_t access,
                              std::shared_ptr<InstalledProgramList> programs) {
   Close();
@@ -86,8 +80,12 @@ int32_t RegKey::OpenInternal(RegRoot root, std::u16string path, uint32_t access,
   return kErrorSuccess;
 }
 
+int32_t RegKey::OpenInternal(RegRoot root, std::u16string path, uint32_t access) {
+  return OpenInternal(root, std::move(path), access, nullptr);
+}
+
 int32_t RegKey::Open(RegRoot root, std::u16string_view path, uint32_t access) {
-  return OpenInternal(root, std::u16string(path), access, nullptr);
+  return OpenInternal(root, std::u16string(path), access);
 }
 
 int32_t RegKey::Open(const RegKey& parent, std::u16string_view sub_path, uint32_t access) {

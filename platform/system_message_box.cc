@@ -27,7 +27,10 @@ void SetSystemMessageBoxFunction(SystemMessageBoxFunction function) {
 }
 
 int32_t ShowSystemMessageBox(std::u16string_view text, std::u16string_view caption, int32_t type) {
-  int32_t answer = kAnswerNone;
+  // Without a chain the system's own box asks.
+  int32_t answer = g_chain[0].load(std::memory_order_acquire) == nullptr
+                       ? ShowNativeMessageBox(text, caption, type)
+                       : kAnswerNone;
   for (size_t slot = 0; slot < kMaxSystemMessageBoxes && answer == kAnswerNone; ++slot) {
     SystemMessageBoxFunction function = g_chain[slot].load(std::memory_order_acquire);
     if (function == nullptr) break;

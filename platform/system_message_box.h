@@ -1,16 +1,17 @@
 // The system message box: a plain question or notice outside any skinned
 // window (the second-instance question at start-up, the skin loader's
-// error). Callers stay platform-neutral; start-up installs a chain of boxes
-// (SetSystemMessageBoxFunctions) - the system's own, then the desktop's
-// dialog programs, then a window of the installer's own - and tests may
-// install their own answerer.
+// error). Callers stay platform-neutral. Windows has the box itself
+// (MessageBoxW), used unless boxes are installed; on Linux start-up installs
+// a chain of boxes (SetSystemMessageBoxFunctions) - the toolkit's own, then
+// the desktop's dialog programs, then a window of the installer's own - and
+// tests may install their own answerer.
 //
 // Promises: ShowSystemMessageBox tries the installed boxes in order until
 // one could be shown, blocks until the user answers it and returns the
 // answer (kAnswerOk, kAnswerCancel, kAnswerRetry). Closing the box without
-// a button counts as kAnswerCancel. kAnswerNone means no box of the chain
-// could be shown (none installed, or no display): callers treat it as the
-// most cautious answer. Call on the UI thread.
+// a button counts as kAnswerCancel. kAnswerNone means no box could be shown
+// (none of the chain, no box on this system, or no display): callers treat
+// it as the most cautious answer. Call on the UI thread.
 #pragma once
 
 #include <cstddef>
@@ -45,9 +46,14 @@ void SetSystemMessageBoxFunctions(std::initializer_list<SystemMessageBoxFunction
 // A chain of one box (null: none).
 void SetSystemMessageBoxFunction(SystemMessageBoxFunction function);
 
-// Shows the question through the first box of the chain that can show it.
-// When none could (each answered kAnswerNone) the texts go to the
-// diagnostic output and the answer is kAnswerNone.
+// The system's own box: MessageBoxW on Windows, owned by no window and
+// topmost; kAnswerNone on Linux, which has no box below the UI backend.
+int32_t ShowNativeMessageBox(std::u16string_view text, std::u16string_view caption, int32_t type);
+
+// Shows the question through the first box of the chain that can show it,
+// or through the system's own box when no chain is installed. When none
+// could (each answered kAnswerNone) the texts go to the diagnostic output
+// and the answer is kAnswerNone.
 int32_t ShowSystemMessageBox(std::u16string_view text, std::u16string_view caption, int32_t type);
 
 }  // namespace platform
