@@ -9,6 +9,15 @@ int32_t DownloadCodeForHttpStatus(long status) {
   return kDownloadFailure;
 }
 
+uint64_t DownloadSizeLimit(const DownloadOptions& options, int32_t* code) {
+  if (options.disk_budget_bytes < options.max_bytes) {
+    *code = kDownloadDiskFull;
+    return options.disk_budget_bytes;
+  }
+  *code = kDownloadTooLarge;
+  return options.max_bytes;
+}
+
 std::u16string DownloadErrorText(int32_t code) {
   switch (code) {
     case kDownloadInvalidAddress:

@@ -94,6 +94,11 @@ struct DownloadOptions {
 int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
                           const DownloadOptions& options = DownloadOptions());
 
+// The tighter of the two size bounds of `options` (max_bytes,
+// disk_budget_bytes); `*code` is what a transfer past it ends with
+// (kDownloadTooLarge or kDownloadDiskFull).
+uint64_t DownloadSizeLimit(const DownloadOptions& options, int32_t* code);
+
 // The code of a transfer whose server answered with the HTTP error `status`
 // (400 or above).
 int32_t DownloadCodeForHttpStatus(long status);

@@ -167,11 +167,7 @@ int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
   int open_error = 0;
   Transfer transfer;
   transfer.options = &options;
-  transfer.limit = options.max_bytes;
-  if (options.disk_budget_bytes < transfer.limit) {
-    transfer.limit = options.disk_budget_bytes;
-    transfer.limit_code = kDownloadDiskFull;
-  }
+  transfer.limit = DownloadSizeLimit(options, &transfer.limit_code);
   transfer.fd = OpenFresh(native_path, &open_error);
   if (transfer.fd < 0) {
     curl_easy_cleanup(curl);
