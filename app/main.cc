@@ -3,9 +3,8 @@
 #include "app/main_thread.h"
 #include "app/termination_signal_watcher.h"
 #include "platform/debug_output.h"
-#include "platform/system_message_box.h"
+#include "ui/backend/message_box_chain.h"
 #include "ui/backend/sdl_backend.h"
-#include "ui/backend/sdl_system_message_box.h"
 #include "ui/text/pango_text_measurer.h"
 
 int main() {
@@ -15,17 +14,17 @@ int main() {
   ui::TextMeasurer::SetInstance(&text_measurer);
   // SDL must be up before the UI loop exists: the loop takes SDL's pump.
   // Without a display the installer still runs its start-up on the default
-  // pump, and questions that need a box count as unanswerable.
-  if (ui::SdlBackend::Initialize()) {
-    platform::SetSystemMessageBoxFunction(&ui::SdlSystemMessageBox::Show);
-  } else {
+  // pump; questions then go to the desktop's dialog programs, and a start-up
+  // that cannot show its window ends.
+  if (!ui::SdlBackend::Initialize()) {
     platform::DebugOutput("no display: " + ui::SdlBackend::GetLastError() + "\n");
   }
+  ui::MessageBoxChain::Install();
   {
     app::MainThread main_thread;
     main_thread.RunAsUiThread();
   }
-  platform::SetSystemMessageBoxFunction(nullptr);
+  ui::MessageBoxChain::Uninstall();
   ui::SdlBackend::Shutdown();
   ui::TextMeasurer::SetInstance(nullptr);
   return 0;

@@ -276,6 +276,7 @@ void NativeWindow::HandleEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_MOUSEMOTION:
       window_->OnMouseMove(Point{event.motion.x, event.motion.y});
+      UpdateCursor();
       break;
     case SDL_MOUSEBUTTONDOWN: {
       const Point p{event.button.x, event.button.y};
@@ -294,6 +295,7 @@ void NativeWindow::HandleEvent(const SDL_Event& event) {
       if (event.button.button == SDL_BUTTON_LEFT) {
         window_->OnButtonUp(Point{event.button.x, event.button.y});
       }
+      UpdateCursor();
       break;
     case SDL_KEYDOWN:
       HandleKey(event.key, true);
@@ -315,6 +317,7 @@ void NativeWindow::HandleEvent(const SDL_Event& event) {
       switch (event.window.event) {
         case SDL_WINDOWEVENT_LEAVE:
           window_->OnMouseLeaveWindow();
+          UpdateCursor();
           break;
         case SDL_WINDOWEVENT_CLOSE:
           RequestClose(0);
@@ -333,6 +336,13 @@ void NativeWindow::HandleEvent(const SDL_Event& event) {
       return;
   }
   PaintIfNeeded();
+}
+
+void NativeWindow::UpdateCursor() {
+  const int32_t wanted = window_->GetCursorType();
+  if (wanted == shown_cursor_type_) return;
+  shown_cursor_type_ = wanted;
+  SdlBackend::ShowCursorType(wanted);
 }
 
 void NativeWindow::HandleKey(const SDL_KeyboardEvent& key, bool down) {

@@ -93,6 +93,9 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
   // (VARNIK_DEBUG=1), for start-up measurements from outside.
   void PaintNow();
   uint64_t frames_drawn() const { return frames_drawn_; }
+  // The pointer shape this window last showed (a CursorType): it follows
+  // the control under the pointer as the mouse moves and clicks.
+  int32_t shown_cursor_type() const { return shown_cursor_type_; }
   // IME composition text shown at the caret while the user composes.
   const std::u16string& GetCompositionText() const { return composition_; }
 
@@ -111,12 +114,15 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
   void HandleKey(const SDL_KeyboardEvent& key, bool down);
   void HandleText(const char* utf8);
   void FinalClose(uint32_t code);
+  // Shows the pointer the control under it asks for, when that changed.
+  void UpdateCursor();
   static void NoteFirstFrameOfProcess();
 
   Window* window_;
   NativeWindow* owner_ = nullptr;
   SDL_Window* sdl_window_ = nullptr;
   uint32_t sdl_window_id_ = 0;
+  int32_t shown_cursor_type_ = 0;  // the arrow
   nbase::MessageLoop* loop_ = nullptr;
   std::string last_error_;
   CloseHandler close_handler_;
