@@ -110,6 +110,7 @@ void MainThread::Init() {
   http_thread_ = StartWorker(nbase::kThreadHttp, "http Thread");
 
   report::GatherReportProperties();
+  platform::DebugTimeMark("startup report properties");
 
   const int32_t dpi = platform::GetSystemDpi();
   const std::u16string theme_folder = ThemeFolderForDpi(dpi);
@@ -127,8 +128,10 @@ void MainThread::Init() {
   } else {
     Trace(u"no skin package in the executable");
   }
+  platform::DebugTimeMark("startup skin opened");
 
   StartUiFramework(theme_folder, dpi);
+  platform::DebugTimeMark("startup style and strings");
 
   report::ReportAppStart(report::DisplayMetrics{dpi, ui::DpiScale::Percent()});
 

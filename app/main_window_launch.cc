@@ -10,6 +10,7 @@ bool CreateAndShowMainWindow(const std::u16string& title, void (*on_close)()) {
   auto* window = new installer_ui::CMainWindow([on_close](uint32_t) {
     if (on_close) on_close();
   });
+  platform::DebugTimeMark("startup configuration");
   if (!window->Create(title)) {
     platform::DebugOutput(u"main window not shown: " + window->GetCreateError() + u"\n");
     return false;

@@ -4,6 +4,7 @@
 // (with the machine, date and load) to the file named by --out.
 //
 // Usage: bench_table [--out FILE] [--idle-seconds N] [--rounds N] [--programs 0|1]
+//                    [--startup-only 0|1]
 //
 // The installer runs with private temporary user folders, a fixed DPI of 96
 // and the development server on 127.0.0.1; nothing outside /tmp is touched.
@@ -32,6 +33,7 @@
 #include "bench/table/child_process.h"
 #include "bench/table/machine_info.h"
 #include "bench/table/performance_table.h"
+#include "bench/table/startup_breakdown.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/window.h"
 #include "ui/core/window_builder.h"
@@ -44,6 +46,7 @@ using benchtable::BenchOutput;
 using benchtable::ChildProcess;
 using benchtable::MachineInfo;
 using benchtable::PerformanceTable;
+using benchtable::StartupBreakdown;
 using namespace std::chrono_literals;
 using Env = std::map<std::string, std::string>;
 using Metrics = std::map<std::string, double>;
@@ -51,8 +54,9 @@ using Metrics = std::map<std::string, double>;
 struct Options {
   std::string out;
   int idle_seconds = 10;
-  int rounds = 5;
+  int rounds = 11;
   bool programs = true;  // false: only the process figures (quicker)
+  bool startup_only = false;  // true: only the start-up figures and their breakdown
 };
 
 void Progress(const std::string& text) {
@@ -160,6 +164,8 @@ bool HasFirstFrame(const std::string& output) {
 struct StartSample {
   std::optional<double> first_frame_ms;
   std::optional<double> peak_mib;
+  double started_ms = 0;
+  StartupBreakdown::Steps steps;
 };
 
 StartSample MeasureStart(const std::string& program, const Env& env) {
@@ -168,6 +174,8 @@ StartSample MeasureStart(const std::string& program, const Env& env) {
   if (!child.Start()) return sample;
   if (child.WaitForOutput(&HasFirstFrame, 30s)) {
     sample.first_frame_ms = *BenchOutput::FirstFrameMs(child.Output()) - child.started_ms();
+    sample.started_ms = child.started_ms();
+    sample.steps = BenchOutput::StartupSteps(child.Output());
   } else {
     Progress(program + " showed no first frame:\n" + child.Output());
   }
@@ -414,6 +422,9 @@ bool ParseOptions(int argc, char** argv, Options* options) {
       options->idle_seconds = std::max(1, std::atoi(value.c_str()));
     } else if (arg == "--programs") {
       options->programs = value != "0";
+    } else if (arg == "--startup-only") {
+      options->startup_only = value != "0";
+      if (options->startup_only) options->programs = false;
     } else if (arg == "--rounds") {
       options->rounds = std::max(1, std::atoi(value.c_str()));
     } else {
@@ -429,7 +440,8 @@ int main(int argc, char** argv) {
   Options options;
   if (!ParseOptions(argc, argv, &options)) {
     std::fprintf(stderr,
-                 "usage: %s [--out FILE] [--idle-seconds N] [--rounds N] [--programs 0|1]\n",
+                 "usage: %s [--out FILE] [--idle-seconds N] [--rounds N] [--programs 0|1] "
+                 "[--startup-only 0|1]\n",
                  argv[0]);
     return 2;
   }
@@ -464,6 +476,7 @@ int main(int argc, char** argv) {
   // Start-up: installer and peer alternately, the same way, headless.
   Progress("start-up: " + std::to_string(options.rounds) + " rounds each");
   std::vector<double> installer_start, peer_start, installer_rss, peer_rss;
+  StartupBreakdown breakdown;
   for (int round = 0; round < options.rounds; ++round) {
     UserFolders folders(temp + "/start" + std::to_string(round));
     const Env installer_env = Merge(
@@ -476,16 +489,18 @@ int main(int argc, char** argv) {
                                                 : MeasureStart(VARNIK_PEER_EXE, peer_env);
       if (sample.first_frame_ms) {
         (installer_side ? installer_start : peer_start).push_back(*sample.first_frame_ms);
+        breakdown.AddRun(
+            installer_side ? StartupBreakdown::Side::kInstaller : StartupBreakdown::Side::kPeer,
+            sample.started_ms, sample.steps);
       }
       if (sample.peak_mib) (installer_side ? installer_rss : peer_rss).push_back(*sample.peak_mib);
     }
   }
 
-  Progress("idle CPU over " + std::to_string(options.idle_seconds) + " s");
   // A private X server for the idle and stall figures: SDL's dummy driver
   // polls for events, a real display lets an idle program sleep.
   std::unique_ptr<VirtualDisplay> display;
-  if (ExecutableExists("Xvfb")) {
+  if (!options.startup_only && ExecutableExists("Xvfb")) {
     display = std::make_unique<VirtualDisplay>();
     if (!display->Start()) display.reset();
   }
@@ -493,14 +508,19 @@ int main(int argc, char** argv) {
       display ? Env{{"DISPLAY", display->name()}, {"SDL_VIDEODRIVER", ""}, {"WAYLAND_DISPLAY", ""}}
               : Env{{"SDL_VIDEODRIVER", "dummy"}};
   const std::string idle_where = display ? "Xvfb" : "SDL dummy driver";
-  UserFolders idle_folders(temp + "/idle");
-  const IdleRun idle =
-      MeasureIdle(Merge(Merge(idle_folders.Environment(), idle_video),
-                        {{"VARNIK_SERVER_HOST", server_up ? server.host() : "127.0.0.1:1"}}),
-                  idle_video, options.idle_seconds);
+  IdleRun idle;
+  if (!options.startup_only) {
+    Progress("idle CPU over " + std::to_string(options.idle_seconds) + " s");
+    UserFolders idle_folders(temp + "/idle");
+    idle = MeasureIdle(Merge(Merge(idle_folders.Environment(), idle_video),
+                             {{"VARNIK_SERVER_HOST", server_up ? server.host() : "127.0.0.1:1"}}),
+                       idle_video, options.idle_seconds);
+  }
 
   StallRun stall;
-  if (server_up) {
+  if (options.startup_only) {
+    stall.note = "not measured in this run";
+  } else if (server_up) {
     Progress("UI stall during download and installation (Xvfb + xdotool)");
     stall = MeasureStall(temp, server, display.get());
   } else {
@@ -561,6 +581,9 @@ int main(int argc, char** argv) {
                        Get(m, "post_asio_tasks_per_s"), "tasks/s", 0, "asio::io_context::post");
 
   std::printf("\n%s\n", table.RenderText().c_str());
+  std::printf("start-up, step by step (medians of %zu installer and %zu peer runs):\n%s\n",
+              breakdown.runs(StartupBreakdown::Side::kInstaller),
+              breakdown.runs(StartupBreakdown::Side::kPeer), breakdown.RenderMarkdown().c_str());
   std::printf("machine: %s, %d cores, %s; %s; load %s before, %s after; %.0f s\n",
               machine.cpu.c_str(), machine.cores, machine.memory.c_str(), machine.kernel.c_str(),
               load_before.c_str(), load_after.c_str(), run_seconds);
@@ -580,6 +603,12 @@ int main(int argc, char** argv) {
     doc += "- load average (1, 5, 15 min): " + load_before + " before, " + load_after +
            " after; the run took " + Fixed(run_seconds, 0) + " s\n\n";
     doc += table.RenderMarkdown();
+    doc += "\n## Start-up, step by step\n\n"
+           "Medians of " + std::to_string(breakdown.runs(StartupBreakdown::Side::kInstaller)) +
+           " installer and " + std::to_string(breakdown.runs(StartupBreakdown::Side::kPeer)) +
+           " peer runs, started alternately; each program writes a line per step\n"
+           "(`VARNIK_DEBUG=1`), placed against the time just before it was started.\n\n" +
+           breakdown.RenderMarkdown();
     doc +=
         "\n## How each figure is taken\n\n"
         "- Start-up: the installer (`VARNIK_DEBUG=1`, SDL's dummy video driver, private\n"

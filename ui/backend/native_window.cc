@@ -1,9 +1,6 @@
 #include "ui/backend/native_window.h"
 
-#include <time.h>
-
 #include <algorithm>
-#include <cstdio>
 
 #include "base/utf.h"
 #include "platform/debug_output.h"
@@ -67,6 +64,7 @@ bool NativeWindow::Create(NativeWindow* owner, const std::string& title) {
   }
   owner_ = owner;
   window_->LayoutIfNeeded();
+  NoteStartupStep("startup window laid out");
   Size size = window_->GetInitialSize();
   if (size.cx <= 0 || size.cy <= 0) size = window_->GetClientSize();
   size.cx = std::max(1, size.cx);
@@ -78,6 +76,7 @@ bool NativeWindow::Create(NativeWindow* owner, const std::string& title) {
     last_error_ = SDL_GetError();
     return false;
   }
+  NoteStartupStep("startup native window created");
   sdl_window_id_ = SDL_GetWindowID(sdl_window_);
   if (owner_ && owner_->sdl_window_) SDL_SetWindowModalFor(sdl_window_, owner_->sdl_window_);
   SDL_SetWindowHitTest(sdl_window_, &NativeWindow::HitTest, this);
@@ -222,6 +221,7 @@ void NativeWindow::PaintNow() {
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
   renderer_.PaintWindow(cr, window_);
+  NoteStartupStep("startup first paint");
   cairo_destroy(cr);
   cairo_surface_flush(frame);
   SDL_LockSurface(target);
@@ -235,22 +235,16 @@ void NativeWindow::PaintNow() {
   painted_size_ = window_->GetClientSize();
   ever_painted_ = true;
   ++frames_drawn_;
-  NoteFirstFrameOfProcess();
+  NoteStartupStep("first frame presented");
 }
 
-void NativeWindow::NoteFirstFrameOfProcess() {
-  // The start-up time of the process is measured from outside against this
-  // line: the clock is CLOCK_MONOTONIC, which every process shares.
-  static bool noted = false;
-  if (noted) return;
-  noted = true;
-  if (!platform::IsDebugOutputEnabled()) return;
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  char line[96];
-  std::snprintf(line, sizeof line, "first frame presented at %.3f ms\n",
-                now.tv_sec * 1000.0 + now.tv_nsec / 1e6);
-  platform::DebugOutput(std::string_view(line));
+void NativeWindow::NoteStartupStep(std::string_view step) {
+  // Only up to the process's first frame: the start-up is measured from
+  // outside against these lines.
+  static bool process_started_up = false;
+  if (process_started_up) return;
+  if (step == "first frame presented") process_started_up = true;
+  platform::DebugTimeMark(step);
 }
 
 bool NativeWindow::IsDragPoint(Point point) const {

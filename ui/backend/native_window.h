@@ -26,6 +26,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/message_loop.h"
 #include "base/weak_callback.h"
@@ -88,9 +89,11 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
   // Repaints now when the tree changed since the last frame; true when a
   // frame was drawn.
   bool PaintIfNeeded();
-  // Repaints everything now. The first frame of the process writes
-  // "first frame presented at <CLOCK_MONOTONIC ms> ms" as diagnostic output
-  // (VARNIK_DEBUG=1), for start-up measurements from outside.
+  // Repaints everything now. Up to the first frame of the process, the
+  // steps of the first window write "<step> at <CLOCK_MONOTONIC ms> ms" as
+  // diagnostic output (VARNIK_DEBUG=1), for start-up measurements from
+  // outside: "startup window laid out", "startup native window created",
+  // "startup first paint", "first frame presented".
   void PaintNow();
   uint64_t frames_drawn() const { return frames_drawn_; }
   // IME composition text shown at the caret while the user composes.
@@ -111,7 +114,7 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
   void HandleKey(const SDL_KeyboardEvent& key, bool down);
   void HandleText(const char* utf8);
   void FinalClose(uint32_t code);
-  static void NoteFirstFrameOfProcess();
+  static void NoteStartupStep(std::string_view step);
 
   Window* window_;
   NativeWindow* owner_ = nullptr;
