@@ -55,6 +55,19 @@ bool ReadWholeFile(const std::string& path, std::string* content) {
   return true;
 }
 
+// Reads exactly `size` bytes at `offset`; false on an error or a short file.
+bool ReadAt(int fd, uint64_t offset, char* data, size_t size) {
+  while (size > 0) {
+    ssize_t n = pread(fd, data, size, static_cast<off_t>(offset));
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    data += n;
+    size -= static_cast<size_t>(n);
+    offset += static_cast<uint64_t>(n);
+  }
+  return true;
+}
+
 }  // namespace
 
 bool ResourceTable::Parse(std::string_view file, ResourceTable* table, size_t* program_size) {
@@ -93,10 +106,28 @@ bool ResourceTable::Parse(std::string_view file, ResourceTable* table, size_t* p
 }
 
 bool ResourceTable::ReadFromFile(const std::string& path, ResourceTable* table) {
-  std::string content;
-  if (!ReadWholeFile(path, &content)) return false;
+  // Only the table at the end is read: the program in front of it (most of
+  // the file) would cost a read and a copy at every start for nothing.
+  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  std::string tail;
+  bool read = false;
+  struct stat st;
+  if (fstat(fd, &st) == 0 && st.st_size >= static_cast<off_t>(kFooterSize)) {
+    const uint64_t file_size = static_cast<uint64_t>(st.st_size);
+    char footer[kFooterSize];
+    if (ReadAt(fd, file_size - kFooterSize, footer, kFooterSize)) {
+      const uint64_t table_size = ReadLe(std::string_view(footer, kFooterSize), 0, 8);
+      // A size past the file is refused here already; Parse checks the rest.
+      if (table_size <= file_size - kFooterSize) {
+        tail.resize(static_cast<size_t>(table_size) + kFooterSize);
+        read = ReadAt(fd, file_size - kFooterSize - table_size, tail.data(), tail.size());
+      }
+    }
+  }
+  close(fd);
   size_t program_size = 0;
-  return Parse(content, table, &program_size);
+  return read && Parse(tail, table, &program_size);
 }
 
 std::string ResourceTable::Serialize() const {

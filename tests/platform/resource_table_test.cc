@@ -69,6 +69,19 @@ TEST(ResourceTableTest, DamagedTablesCountAsAbsent) {
     EXPECT_FALSE(ResourceTable::Parse(damaged, &read, &program_size));
     EXPECT_EQ(program_size, damaged.size());
   }
+
+  // The same files on disk, where only their tail is read.
+  ScopedTempDir dir;
+  const std::string exe = dir.path() + "/setup";
+  std::string channel;
+  WriteFile(exe, good);
+  EXPECT_TRUE(LoadResourceFromFile(exe, kChannelResourceType, kChannelResourceId, &channel));
+  EXPECT_EQ(channel, "abc");
+  for (const std::string& damaged :
+       {flipped, huge_size, bad_magic, good.substr(1, 20), kProgram, std::string()}) {
+    WriteFile(exe, damaged);
+    EXPECT_FALSE(LoadResourceFromFile(exe, kChannelResourceType, kChannelResourceId, &channel));
+  }
 }
 
 TEST(ResourceTableTest, TestExecutableHasNoTable) {
