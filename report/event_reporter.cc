@@ -131,7 +131,8 @@ void GatherReportProperties() {
 }
 
 void GatherReportProperties(const std::optional<std::u16string>& channel) {
-  InitHttpClientLibrary();
+  // libcurl is loaded by the first report's client on the report thread,
+  // not here on the UI thread's way to the first frame.
   using nbase::Utf16ToUtf8;
   HttpClient::SetCommonProperty("appver", Utf16ToUtf8(GetFileVersionText()));
   HttpClient::SetCommonProperty("os", kOsName);

@@ -1,13 +1,12 @@
 #include "report/http_client.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <cstring>
 #include <mutex>
 #include <utility>
 
 #include "base/utf.h"
+#include "platform/curl_library.h"
 #include "platform/product_hosts.h"
 
 namespace report {
@@ -29,18 +28,19 @@ std::map<std::string, std::string>& CommonPropertiesTable() {
   return table;
 }
 
+// libcurl's entry points; only called once a handle exists, which needs the
+// library loaded.
+const platform::CurlLibrary& Curl() { return *platform::CurlLibrary::Get(); }
+
 }  // namespace
 
-void InitHttpClientLibrary() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_ALL); });
-}
+void InitHttpClientLibrary() { platform::CurlLibrary::Get(); }
 
-HttpClient::HttpClient() : curl_(curl_easy_init()) {}
+HttpClient::HttpClient() : curl_(platform::CurlLibrary::Get() ? Curl().easy_init() : nullptr) {}
 
 HttpClient::~HttpClient() {
-  if (curl_) curl_easy_cleanup(curl_);
-  if (header_list_) curl_slist_free_all(header_list_);
+  if (curl_) Curl().easy_cleanup(curl_);
+  if (header_list_) Curl().slist_free_all(header_list_);
 }
 
 void HttpClient::AddDefaultHeaders() {
@@ -84,19 +84,21 @@ void HttpClient::ApplyHeaders() {
   }
   if (!cookie.empty()) AddHeader("Cookie", std::move(cookie));
 
+  // Without libcurl there is no transfer to hand the lines to.
+  if (!platform::CurlLibrary::Get()) return;
   // A list from an earlier attempt is replaced, never extended, so a second
   // attempt carries every header exactly once.
   if (header_list_) {
-    curl_slist_free_all(header_list_);
+    Curl().slist_free_all(header_list_);
     header_list_ = nullptr;
   }
   for (const auto& [name, value] : headers_) {
     std::string line = name + ": " + value;
-    curl_slist* grown = curl_slist_append(header_list_, line.c_str());
+    curl_slist* grown = Curl().slist_append(header_list_, line.c_str());
     if (!grown) break;  // Out of memory: send the lines listed so far.
     header_list_ = grown;
   }
-  if (curl_) curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, header_list_);
+  if (curl_) Curl().easy_setopt(curl_, CURLOPT_HTTPHEADER, header_list_);
 }
 
 int32_t HttpClient::PostLog(std::string& response, const std::string& body) {
@@ -107,24 +109,24 @@ int32_t HttpClient::PostLog(std::string& response, const std::string& body) {
       result = 1;
       continue;
     }
-    CURLcode code = curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
+    CURLcode code = Curl().easy_setopt(curl_, CURLOPT_URL, url.c_str());
     if (code != CURLE_OK) {
       result = code;
       continue;
     }
     ApplyHeaders();
-    curl_easy_setopt(curl_, CURLOPT_POST, 1L);
-    curl_easy_setopt(curl_, CURLOPT_POSTFIELDS, body.data());
-    curl_easy_setopt(curl_, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
-    curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &HttpClient::AppendResponseText);
-    curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &response);
-    curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT, static_cast<long>(connect_timeout_));
-    curl_easy_setopt(curl_, CURLOPT_TIMEOUT, static_cast<long>(total_timeout_));
-    curl_easy_setopt(curl_, CURLOPT_DNS_CACHE_TIMEOUT, static_cast<long>(dns_cache_timeout_));
-    curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl_, CURLOPT_HEADER, 0L);
-    if (!proxy_.empty()) curl_easy_setopt(curl_, CURLOPT_PROXY, proxy_.c_str());
-    result = curl_easy_perform(curl_);
+    Curl().easy_setopt(curl_, CURLOPT_POST, 1L);
+    Curl().easy_setopt(curl_, CURLOPT_POSTFIELDS, body.data());
+    Curl().easy_setopt(curl_, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+    Curl().easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &HttpClient::AppendResponseText);
+    Curl().easy_setopt(curl_, CURLOPT_WRITEDATA, &response);
+    Curl().easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT, static_cast<long>(connect_timeout_));
+    Curl().easy_setopt(curl_, CURLOPT_TIMEOUT, static_cast<long>(total_timeout_));
+    Curl().easy_setopt(curl_, CURLOPT_DNS_CACHE_TIMEOUT, static_cast<long>(dns_cache_timeout_));
+    Curl().easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
+    Curl().easy_setopt(curl_, CURLOPT_HEADER, 0L);
+    if (!proxy_.empty()) Curl().easy_setopt(curl_, CURLOPT_PROXY, proxy_.c_str());
+    result = Curl().easy_perform(curl_);
     if (result == CURLE_OK) break;
   }
   return result;

@@ -21,9 +21,9 @@ namespace report {
 // The fixed path and query of the reporting endpoint.
 extern const char kReportPathAndQuery[];
 
-// Initialises libcurl process-wide (all subsystems). Call once on the UI
-// thread during start-up, before the first HttpClient exists; later calls do
-// nothing. The result is ignored: a failed start shows up as failed posts.
+// Loads and initialises libcurl process-wide now instead of at the first
+// HttpClient (which does it by itself, on the thread that makes it); later
+// calls do nothing. A library that cannot be loaded shows up as failed posts.
 void InitHttpClientLibrary();
 
 class HttpClient {
