@@ -10,6 +10,7 @@
 //   lock file and re-read the hive under that lock, so no update is lost.
 // - A damaged hive is never overwritten silently: the next update moves it
 //   aside to user.hive.damaged-<ms>-<pid> and starts from an empty hive.
+// - An update that leaves the hive as it was writes nothing.
 #pragma once
 
 #include <cstdint>
@@ -32,14 +33,17 @@ class HiveFile {
   int32_t Read(Hive* hive) const;
 
   // Applies `change` to the current hive under the lock and writes the
-  // result. When `change` returns non-zero nothing is written and that code
-  // is returned. Otherwise 0, or an error code when the folder, lock or file
+  // result unless it equals the hive read. When `change` returns non-zero
+  // nothing is written and that code is returned. Otherwise 0, or an error code when the folder, lock or file
   // cannot be written (the old hive then stays as it was).
   int32_t Update(const std::function<int32_t(Hive*)>& change);
 
   const std::string& path() const { return path_; }
 
  private:
+  // Read, also giving the file's text (what was read of it).
+  int32_t ReadWithText(Hive* hive, std::string* content) const;
+
   std::string path_;
 };
 

@@ -94,9 +94,13 @@ std::string HiveFile::DefaultPath() {
 }
 
 int32_t HiveFile::Read(Hive* hive) const {
+  std::string ignored;
+  return ReadWithText(hive, &ignored);
+}
+
+int32_t HiveFile::ReadWithText(Hive* hive, std::string* content) const {
   if (path_.empty()) return kErrorFileNotFound;
-  std::string content;
-  switch (ReadFile(path_, &content)) {
+  switch (ReadFile(path_, content)) {
     case ReadResult::kMissing:
       return kErrorFileNotFound;
     case ReadResult::kFailed:
@@ -106,7 +110,7 @@ int32_t HiveFile::Read(Hive* hive) const {
     case ReadResult::kOk:
       break;
   }
-  return Hive::Parse(content, hive) ? kErrorSuccess : kErrorInvalidData;
+  return Hive::Parse(*content, hive) ? kErrorSuccess : kErrorInvalidData;
 }
 
 int32_t HiveFile::Update(const std::function<int32_t(Hive*)>& change) {
@@ -117,7 +121,8 @@ int32_t HiveFile::Update(const std::function<int32_t(Hive*)>& change) {
   if (!lock.locked()) return kErrorAccessDenied;
 
   Hive hive;
-  int32_t read = Read(&hive);
+  std::string stored;
+  int32_t read = ReadWithText(&hive, &stored);
   if (read == kErrorIoFailure) return read;
   if (read == kErrorInvalidData) {
     std::string aside = path_ + ".damaged-" + nbase::GetTimeMsText() + "-" +
@@ -129,10 +134,16 @@ int32_t HiveFile::Update(const std::function<int32_t(Hive*)>& change) {
   int32_t changed = change(&hive);
   if (changed != kErrorSuccess) return changed;
 
+  const std::string text = hive.Serialize();
+  // A change that changed nothing (a key that exists, a value written again
+  // as it is) leaves the file alone: a rewrite costs two fsyncs, and the
+  // installer's start-up makes such writes on the way to its window.
+  if (read == kErrorSuccess && text == stored) return kErrorSuccess;
+
   std::string temp = path_ + ".tmp";
   int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
   if (fd < 0) return kErrorAccessDenied;
-  bool written = WriteAll(fd, hive.Serialize()) && fsync(fd) == 0;
+  bool written = WriteAll(fd, text) && fsync(fd) == 0;
   written = close(fd) == 0 && written;
   if (!written || rename(temp.c_str(), path_.c_str()) != 0) {
     unlink(temp.c_str());
