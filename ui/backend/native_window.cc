@@ -89,6 +89,10 @@ bool NativeWindow::Create(NativeWindow* owner, const std::string& title) {
 }
 
 void NativeWindow::Destroy() {
+  if (frame_) {
+    cairo_surface_destroy(frame_);
+    frame_ = nullptr;
+  }
   if (!sdl_window_) return;
   if (loop_ && loop_ == nbase::MessageLoop::current()) loop_->RemoveTaskObserver(this);
   loop_ = nullptr;
@@ -196,44 +200,82 @@ void NativeWindow::FinalClose(uint32_t code) {
 
 bool NativeWindow::PaintIfNeeded() {
   if (!IsVisible()) return false;
-  const bool changed = !ever_painted_ || window_->PaintRequests() != painted_requests_ ||
-                       window_->IsLayoutDirty() || window_->GetClientSize() != painted_size_;
-  if (!changed) return false;
-  PaintNow();
+  window_->LayoutIfNeeded();  // a control that moved asks for its old and new place
+  const Size size = window_->GetClientSize();
+  if (!ever_painted_ || size != painted_size_) {
+    Paint(Rect());
+    return true;
+  }
+  if (window_->PaintRequests() == painted_requests_) return false;
+  const Rect damage = window_->GetInvalidRect();
+  if (damage.IsEmpty()) {
+    // Asked for, but nothing visible changed (a control without a place).
+    painted_requests_ = window_->PaintRequests();
+    window_->ClearInvalid();
+    return false;
+  }
+  Paint(damage);
   return true;
 }
 
-void NativeWindow::PaintNow() {
+void NativeWindow::PaintNow() { Paint(Rect()); }
+
+void NativeWindow::Paint(Rect damage) {
   if (!sdl_window_) return;
   window_->LayoutIfNeeded();
   SDL_Surface* target = SDL_GetWindowSurface(sdl_window_);
   if (!target) return;
   const int w = target->w;
   const int h = target->h;
-  cairo_surface_t* frame = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-  if (cairo_surface_status(frame) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(frame);
+  if (!frame_ || cairo_image_surface_get_width(frame_) != w ||
+      cairo_image_surface_get_height(frame_) != h) {
+    if (frame_) cairo_surface_destroy(frame_);
+    frame_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    damage = Rect();  // a new frame holds nothing yet
+  }
+  if (cairo_surface_status(frame_) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(frame_);
+    frame_ = nullptr;
     return;
   }
-  cairo_t* cr = cairo_create(frame);
+  const Rect whole{0, 0, w, h};
+  const bool partial = !damage.IsEmpty() && damage != whole;
+  const Rect area = partial ? Intersect(damage, whole) : whole;
+  cairo_t* cr = cairo_create(frame_);
+  if (partial) {
+    cairo_rectangle(cr, area.left, area.top, area.Width(), area.Height());
+    cairo_clip(cr);
+  }
   // Where the window system shows no translucency the edge stays clean:
   // undrawn pixels are the window's background, opaque.
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
-  renderer_.PaintWindow(cr, window_);
+  renderer_.PaintWindow(cr, window_, partial ? area : Rect());
   NoteStartupStep("startup first paint");
   cairo_destroy(cr);
-  cairo_surface_flush(frame);
+  cairo_surface_flush(frame_);
+  const int stride = cairo_image_surface_get_stride(frame_);
+  const unsigned char* pixels = cairo_image_surface_get_data(frame_) +
+                                static_cast<ptrdiff_t>(area.top) * stride + area.left * 4;
   SDL_LockSurface(target);
-  SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_ARGB8888, cairo_image_surface_get_data(frame),
-                    cairo_image_surface_get_stride(frame), target->format->format, target->pixels,
+  SDL_ConvertPixels(area.Width(), area.Height(), SDL_PIXELFORMAT_ARGB8888, pixels, stride,
+                    target->format->format,
+                    static_cast<unsigned char*>(target->pixels) +
+                        static_cast<ptrdiff_t>(area.top) * target->pitch +
+                        area.left * target->format->BytesPerPixel,
                     target->pitch);
   SDL_UnlockSurface(target);
-  cairo_surface_destroy(frame);
-  SDL_UpdateWindowSurface(sdl_window_);
+  if (partial) {
+    const SDL_Rect rect{area.left, area.top, area.Width(), area.Height()};
+    SDL_UpdateWindowSurfaceRects(sdl_window_, &rect, 1);
+  } else {
+    SDL_UpdateWindowSurface(sdl_window_);
+  }
   painted_requests_ = window_->PaintRequests();
+  window_->ClearInvalid();
   painted_size_ = window_->GetClientSize();
   ever_painted_ = true;
+  last_painted_rect_ = area;
   ++frames_drawn_;
   NoteStartupStep("first frame presented");
 }

@@ -21,11 +21,6 @@ namespace ui {
 
 namespace {
 
-Rect Intersect(const Rect& a, const Rect& b) {
-  return Rect{std::max(a.left, b.left), std::max(a.top, b.top), std::min(a.right, b.right),
-              std::min(a.bottom, b.bottom)};
-}
-
 Rect Deflate(const Rect& r, const Rect& pad) {
   return Rect{r.left + pad.left, r.top + pad.top, r.right - pad.right, r.bottom - pad.bottom};
 }
