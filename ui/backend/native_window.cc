@@ -93,6 +93,7 @@ void NativeWindow::Destroy() {
     cairo_surface_destroy(frame_);
     frame_ = nullptr;
   }
+  painted_surface_ = nullptr;
   if (!sdl_window_) return;
   if (loop_ && loop_ == nbase::MessageLoop::current()) loop_->RemoveTaskObserver(this);
   loop_ = nullptr;
@@ -220,6 +221,18 @@ bool NativeWindow::PaintIfNeeded() {
 
 void NativeWindow::PaintNow() { Paint(Rect()); }
 
+namespace {
+
+// Whether the window's pixels are laid out as cairo's ARGB32 (32 bits, blue
+// first, the top byte alpha or unused): cairo can then draw into them.
+bool CairoCanDrawInto(const SDL_Surface* surface) {
+  const uint32_t format = surface->format->format;
+  return (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888) &&
+         surface->pitch % 4 == 0;
+}
+
+}  // namespace
+
 void NativeWindow::Paint(Rect damage) {
   if (!sdl_window_) return;
   window_->LayoutIfNeeded();
@@ -227,21 +240,35 @@ void NativeWindow::Paint(Rect damage) {
   if (!target) return;
   const int w = target->w;
   const int h = target->h;
-  if (!frame_ || cairo_image_surface_get_width(frame_) != w ||
-      cairo_image_surface_get_height(frame_) != h) {
+  // Usually cairo draws straight into the window's pixels, which keep the
+  // last frame; other layouts take a frame of our own and a conversion.
+  const bool direct = CairoCanDrawInto(target);
+  bool fresh = target != painted_surface_ || Size{w, h} != painted_surface_size_;
+  if (direct) {
+    if (frame_) cairo_surface_destroy(frame_);
+    frame_ = nullptr;
+  } else if (!frame_ || cairo_image_surface_get_width(frame_) != w ||
+             cairo_image_surface_get_height(frame_) != h) {
     if (frame_) cairo_surface_destroy(frame_);
     frame_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-    damage = Rect();  // a new frame holds nothing yet
+    fresh = true;
   }
-  if (cairo_surface_status(frame_) != CAIRO_STATUS_SUCCESS) {
+  if (!direct && cairo_surface_status(frame_) != CAIRO_STATUS_SUCCESS) {
     cairo_surface_destroy(frame_);
     frame_ = nullptr;
     return;
   }
+  if (fresh) damage = Rect();  // pixels that hold no frame of ours yet
   const Rect whole{0, 0, w, h};
   const bool partial = !damage.IsEmpty() && damage != whole;
   const Rect area = partial ? Intersect(damage, whole) : whole;
-  cairo_t* cr = cairo_create(frame_);
+
+  SDL_LockSurface(target);
+  cairo_surface_t* canvas =
+      direct ? cairo_image_surface_create_for_data(static_cast<unsigned char*>(target->pixels),
+                                                   CAIRO_FORMAT_ARGB32, w, h, target->pitch)
+             : cairo_surface_reference(frame_);
+  cairo_t* cr = cairo_create(canvas);
   if (partial) {
     cairo_rectangle(cr, area.left, area.top, area.Width(), area.Height());
     cairo_clip(cr);
@@ -253,17 +280,19 @@ void NativeWindow::Paint(Rect damage) {
   renderer_.PaintWindow(cr, window_, partial ? area : Rect());
   NoteStartupStep("startup first paint");
   cairo_destroy(cr);
-  cairo_surface_flush(frame_);
-  const int stride = cairo_image_surface_get_stride(frame_);
-  const unsigned char* pixels = cairo_image_surface_get_data(frame_) +
-                                static_cast<ptrdiff_t>(area.top) * stride + area.left * 4;
-  SDL_LockSurface(target);
-  SDL_ConvertPixels(area.Width(), area.Height(), SDL_PIXELFORMAT_ARGB8888, pixels, stride,
-                    target->format->format,
-                    static_cast<unsigned char*>(target->pixels) +
-                        static_cast<ptrdiff_t>(area.top) * target->pitch +
-                        area.left * target->format->BytesPerPixel,
-                    target->pitch);
+  cairo_surface_flush(canvas);
+  if (!direct) {
+    const int stride = cairo_image_surface_get_stride(frame_);
+    const unsigned char* pixels = cairo_image_surface_get_data(frame_) +
+                                  static_cast<ptrdiff_t>(area.top) * stride + area.left * 4;
+    SDL_ConvertPixels(area.Width(), area.Height(), SDL_PIXELFORMAT_ARGB8888, pixels, stride,
+                      target->format->format,
+                      static_cast<unsigned char*>(target->pixels) +
+                          static_cast<ptrdiff_t>(area.top) * target->pitch +
+                          area.left * target->format->BytesPerPixel,
+                      target->pitch);
+  }
+  cairo_surface_destroy(canvas);
   SDL_UnlockSurface(target);
   if (partial) {
     const SDL_Rect rect{area.left, area.top, area.Width(), area.Height()};
@@ -271,6 +300,8 @@ void NativeWindow::Paint(Rect damage) {
   } else {
     SDL_UpdateWindowSurface(sdl_window_);
   }
+  painted_surface_ = target;
+  painted_surface_size_ = Size{w, h};
   painted_requests_ = window_->PaintRequests();
   window_->ClearInvalid();
   painted_size_ = window_->GetClientSize();

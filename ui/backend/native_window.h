@@ -13,8 +13,8 @@
 // window out when needed and compares its repaint count with what it last
 // drew; on a change it repaints the window's invalid rectangle (what
 // controls asked for, or everything after a window-wide request, a new size
-// or the first frame) into a frame it keeps, and copies only that part to
-// the window. A progress tick redraws the bar and its label, not the
+// or the first frame) straight into the window's pixels, which keep the
+// last frame, and presents only that part. A progress tick redraws the bar and its label, not the
 // window; an idle window draws nothing and costs no CPU.
 //
 // The close request: RequestClose(code) posts the final close (the window
@@ -140,9 +140,12 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
   Size painted_size_;
   uint64_t frames_drawn_ = 0;
   Rect last_painted_rect_;
-  // The window's pixels as last drawn, in cairo's ARGB32; null until the
-  // first frame.
+  // The window's pixels as last drawn, in cairo's ARGB32, for a window
+  // surface that cairo cannot draw into itself; null otherwise.
   cairo_surface_t* frame_ = nullptr;
+  // The window surface the last frame went to: a new one holds no frame.
+  SDL_Surface* painted_surface_ = nullptr;
+  Size painted_surface_size_;
   std::u16string composition_;
   bool text_input_started_ = false;
 };
