@@ -1,7 +1,8 @@
 // The resources carried by the running executable (see resource_table.h):
 // the skin package, the channel name and the version record. The table is
-// read from /proc/self/exe once per process and kept; later calls only look
-// it up, from any thread.
+// read from /proc/self/exe once per process and its small resources kept, so
+// later calls only look them up, from any thread; the skin package, which
+// the process asks for once, is read again when asked for instead of held.
 #pragma once
 
 #include <cstdint>
