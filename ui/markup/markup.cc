@@ -60,6 +60,21 @@ constexpr Entity kEntities[] = {
     {u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&apos;", u'\''},
 };
 
+// The index of the first U+0000 in `text`, or `length` when there is none.
+size_t FindNul(const char16_t* text, size_t length) {
+  size_t pos = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; pos + 8 <= length; pos += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos));
+    const int found = _mm_movemask_epi8(_mm_cmpeq_epi16(units, zero));
+    if (found != 0) return pos + __builtin_ctz(static_cast<unsigned>(found)) / 2;
+  }
+#endif
+  while (pos < length && text[pos] != 0) ++pos;
+  return pos;
+}
+
 }  // namespace
 
 void Markup::SetResourceFolder(std::u16string folder) { ResourceFolder() = std::move(folder); }
@@ -173,10 +188,7 @@ char16_t* Markup::NewBuffer(size_t length) {
 
 bool Markup::ParseFilledBuffer(bool scan_for_nul) {
   // The buffer ends at its first U+0000, as a terminated string would.
-  if (scan_for_nul) {
-    const char16_t* end = std::char_traits<char16_t>::find(buffer_.get(), length_, u'\0');
-    if (end) length_ = static_cast<size_t>(end - buffer_.get());
-  }
+  if (scan_for_nul) length_ = FindNul(buffer_.get(), length_);
   if (length_ >= std::numeric_limits<uint32_t>::max()) {
     SetLastError(nbase::Utf8ToUtf16(kErrorTooLarge));
     return false;
@@ -274,6 +286,11 @@ size_t Markup::DecodeData(size_t& pos, char16_t stop, bool collapse_whitespace) 
   } else {
     pos = FindStopOrEntity(pos, stop);
   }
+  if (pos >= length_ || buffer_[pos] == stop) return pos;
+  return RewriteData(pos, stop, collapse_whitespace);
+}
+
+size_t Markup::RewriteData(size_t& pos, char16_t stop, bool collapse_whitespace) {
   size_t dest = pos;
   while (pos < length_ && buffer_[pos] != stop) {
     const char16_t c = buffer_[pos];
@@ -334,12 +351,14 @@ void Markup::SkipSection(size_t& pos) const {
   pos = found == std::u16string_view::npos ? length_ : pos + 2 + found + 2;
 }
 
-bool Markup::ParseStartTag(size_t& pos, uint32_t index, bool* has_content) {
+bool Markup::ParseStartTag(size_t& pos, uint32_t index, size_t* name_length,
+                           bool* has_content) {
   const size_t name_start = ++pos;
   elements_[index].name = static_cast<uint32_t>(name_start);
   pos = SkipName(pos);
   if (pos >= length_) return Fail(kErrorElementName, name_start);
   const size_t name_end = pos;
+  *name_length = name_end - name_start;
   if (!ParseAttributes(pos)) return false;
   const char16_t closing = buffer_[pos];
   if (closing == u'/' && buffer_[pos + 1] != u'>') return Fail(kErrorStartTagClosing, pos);
@@ -402,8 +421,9 @@ bool Markup::ParseSiblings(size_t& pos, uint32_t parent, int depth) {
     }
     previous = index;
     elements_[index].parent = parent;
+    size_t name_length = 0;
     bool has_content = false;
-    if (!ParseStartTag(pos, index, &has_content)) return false;
+    if (!ParseStartTag(pos, index, &name_length, &has_content)) return false;
     if (!has_content) continue;
 
     const size_t text_end = DecodeData(pos, u'<', !preserve_whitespace_);
@@ -420,11 +440,7 @@ bool Markup::ParseSiblings(size_t& pos, uint32_t parent, int depth) {
         return true;
       }
     }
-    const size_t name_start = elements_[index].name;
-    if (!ParseEndTag(pos, name_start,
-                     std::char_traits<char16_t>::length(buffer_.get() + name_start))) {
-      return false;
-    }
+    if (!ParseEndTag(pos, elements_[index].name, name_length)) return false;
     // The text's terminator may stand where the "<" of a child or of the end
     // tag stood; both have been read by now.
     buffer_[text_end] = 0;

@@ -103,7 +103,7 @@ class Markup {
   // The name and attributes of element `index` from its "<"; `has_content`
   // tells ">" (text and children follow) from "/>". `pos` is left on the
   // first unit after the tag.
-  bool ParseStartTag(size_t& pos, uint32_t index, bool* has_content);
+  bool ParseStartTag(size_t& pos, uint32_t index, size_t* name_length, bool* has_content);
   bool ParseAttributes(size_t& pos);
   // "</", the name that `name_start` and `name_length` give, ">", with white
   // space allowed after "</" and after the name.
@@ -113,6 +113,8 @@ class Markup {
   // Decodes entities from `pos` up to `stop` (or the end) in place; returns
   // the end of the decoded text. `pos` is left on the stop character.
   size_t DecodeData(size_t& pos, char16_t stop, bool collapse_whitespace);
+  // The rest of DecodeData from the first unit that needs rewriting.
+  size_t RewriteData(size_t& pos, char16_t stop, bool collapse_whitespace);
   // The first unit at or after `pos` that is `stop` or "&" (or the end).
   size_t FindStopOrEntity(size_t pos, char16_t stop) const;
   size_t SkipName(size_t pos) const;
