@@ -16,20 +16,16 @@ inline void CpuRelax() {
 
 }  // namespace
 
-Lock::Lock() { pthread_mutex_init(&mutex_, nullptr); }
-
-Lock::~Lock() { pthread_mutex_destroy(&mutex_); }
-
 void Lock::lock() {
   for (int i = 0; i < kSpinCount; ++i) {
-    if (pthread_mutex_trylock(&mutex_) == 0) return;
+    if (mutex_.try_lock()) return;
     CpuRelax();
   }
-  pthread_mutex_lock(&mutex_);
+  mutex_.lock();
 }
 
-bool Lock::try_lock() { return pthread_mutex_trylock(&mutex_) == 0; }
+bool Lock::try_lock() { return mutex_.try_lock(); }
 
-void Lock::unlock() { pthread_mutex_unlock(&mutex_); }
+void Lock::unlock() { mutex_.unlock(); }
 
 }  // namespace nbase

@@ -6,23 +6,22 @@
 // Lockable requirements, so std::lock_guard works with it.
 #pragma once
 
-#include <pthread.h>
+#include <mutex>
 
 namespace nbase {
 
 class Lock {
  public:
-  Lock();
+  Lock() = default;
   Lock(const Lock&) = delete;
   Lock& operator=(const Lock&) = delete;
-  ~Lock();
 
   void lock();
   bool try_lock();
   void unlock();
 
  private:
-  pthread_mutex_t mutex_;
+  std::mutex mutex_;
 };
 
 }  // namespace nbase

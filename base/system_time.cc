@@ -1,20 +1,23 @@
 #include "base/system_time.h"
 
-#include <time.h>
+#include <chrono>
 
 namespace nbase {
 
 namespace {
-// 100-nanosecond intervals between 1601-01-01 and 1970-01-01.
-constexpr uint64_t kEpochShift = 116444736000000000ULL;
+// Milliseconds between 1601-01-01 and 1970-01-01.
+constexpr uint64_t kEpochShiftMs = 11644473600000ULL;
 }  // namespace
 
 uint64_t GetTimeMs() {
-  timespec now{};
-  clock_gettime(CLOCK_REALTIME, &now);
-  const uint64_t intervals = kEpochShift + static_cast<uint64_t>(now.tv_sec) * 10000000ULL +
-                             static_cast<uint64_t>(now.tv_nsec) / 100;
-  return intervals / 10000;
+  // The system clock counts from 1970-01-01 UTC on every system we build for.
+  const auto since_1970 = std::chrono::duration_cast<std::chrono::milliseconds>(
+      std::chrono::system_clock::now().time_since_epoch());
+  return kEpochShiftMs + static_cast<uint64_t>(since_1970.count());
+}
+
+int64_t SecondsSinceTimeMs(uint64_t start_ms) {
+  return (static_cast<int64_t>(GetTimeMs()) - static_cast<int64_t>(start_ms)) / 1000;
 }
 
 std::string GetTimeMsText() { return std::to_string(GetTimeMs()); }

@@ -1,19 +1,15 @@
 // A plain OS thread whose body is the virtual Run.
 //
-// Priorities keep the installer's values: 0 leaves the default; 1 lowest,
+// Priorities keep the installer's values (0 leaves the default; 1 lowest,
 // 2 below normal, 3 highest, 4 time critical; any other value above 4 means
-// below normal. Linux threads have no such classes, so they map to the
-// thread's nice value, changed relative to the inherited one with
-// setpriority on the thread's own id as it starts: lowest +10, below normal
-// +5, highest -5, time critical -10 (clamped to -20..19). Raising
-// a priority (a negative nice value) needs CAP_SYS_NICE; without it the
-// thread keeps the default priority and runs all the same.
+// below normal); the new thread applies its own as it starts, before Run.
+// How each system maps them is written in os_thread.h. A priority the system
+// refuses leaves the default, and the thread runs all the same.
 #pragma once
-
-#include <pthread.h>
 
 #include <atomic>
 #include <cstdint>
+#include <thread>
 
 namespace nbase {
 
@@ -39,11 +35,8 @@ class Thread {
   void set_priority(int priority) { priority_ = priority; }
   int priority() const { return priority_; }
 
-  // The kernel's thread id of the running body, 0 when not running.
+  // The system's thread id of the running body, 0 when not running.
   int32_t thread_id() const { return thread_id_.load(std::memory_order_acquire); }
-
-  // The nice value a priority maps to (0 for the default).
-  static int NiceValueForPriority(int priority);
 
  protected:
   // Records (or clears, with false) the calling thread as this object's
@@ -51,9 +44,9 @@ class Thread {
   void SetCurrentThreadId(bool running);
 
  private:
-  static void* ThreadMain(void* arg);
+  void ThreadMain();
 
-  pthread_t handle_{};
+  std::thread handle_;
   bool created_ = false;
   int priority_ = 0;
   std::atomic<int32_t> thread_id_{0};

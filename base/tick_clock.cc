@@ -1,8 +1,8 @@
 #include "base/tick_clock.h"
 
-#include <time.h>
-
 #include <mutex>
+
+#include "base/tick_count.h"
 
 namespace nbase {
 namespace {
@@ -19,20 +19,12 @@ ClockState& State() {
   return *state;
 }
 
-uint32_t MonotonicMilliseconds() {
-  timespec ts{};
-  clock_gettime(CLOCK_MONOTONIC, &ts);
-  uint64_t ms =
-      static_cast<uint64_t>(ts.tv_sec) * 1000u + static_cast<uint64_t>(ts.tv_nsec) / 1000000u;
-  return static_cast<uint32_t>(ms);
-}
-
 }  // namespace
 
 TickClock TickClock::Now() {
   ClockState& state = State();
   std::lock_guard<std::mutex> lock(state.mutex);
-  uint32_t reading = state.source ? state.source() : MonotonicMilliseconds();
+  uint32_t reading = state.source ? state.source() : GetTickCount();
   if (reading < state.last_reading) state.wrap_offset_ms += int64_t{1} << 32;
   state.last_reading = reading;
   return TickClock((static_cast<int64_t>(reading) + state.wrap_offset_ms) * 1000);

@@ -1,8 +1,8 @@
 // A point in time on the message loops' clock, in microseconds; the null
 // value (0) stands for "no time".
 //
-// The clock's source is a 32-bit millisecond counter that wraps (on Linux the
-// low 32 bits of CLOCK_MONOTONIC in milliseconds). Now() extends it to 64 bits
+// The clock's source is a 32-bit millisecond counter that wraps (the tick
+// count of tick_count.h). Now() extends it to 64 bits
 // by counting wraps under one process-wide lock: whenever a reading is smaller
 // than the previous one, 2^32 ms are added to a wrap offset. The result is
 // (reading + offset) * 1000 and never goes backwards as long as readings are

@@ -7,20 +7,34 @@ function(varnik_library name)
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
 endfunction()
 
-# varnik_test(name SOURCES ... DEPS ... [LOCK resource]): a GoogleTest
-# executable whose cases ctest discovers one by one. Tests get a generous
-# per-case time-out; every loop test also carries its own watchdog. Cases of
-# executables that name the same LOCK never run at the same time under
-# `ctest -j` (for machine-wide state such as the product's processes).
+# varnik_test(name SOURCES ... [LINUX_SOURCES ...] [WINDOWS_SOURCES ...]
+#             DEPS ... [LOCK resource]): a GoogleTest executable. Files that
+# test one system's services only are named *_linux_test.cc / *_win_test.cc
+# and listed under that system. On Linux ctest discovers the cases one by
+# one; in the Windows tree each executable is one ctest entry, because every
+# entry is a Wine start. Tests get a generous time-out; every loop test also
+# carries its own watchdog. Cases of executables that name the same LOCK
+# never run at the same time under `ctest -j` (for machine-wide state such
+# as the product's processes).
 function(varnik_test name)
-  cmake_parse_arguments(ARG "" "LOCK" "SOURCES;DEPS" ${ARGN})
-  add_executable(${name} ${ARG_SOURCES})
+  cmake_parse_arguments(ARG "" "LOCK" "SOURCES;LINUX_SOURCES;WINDOWS_SOURCES;DEPS" ${ARGN})
+  if(WIN32)
+    set(_system_sources ${ARG_WINDOWS_SOURCES})
+  else()
+    set(_system_sources ${ARG_LINUX_SOURCES})
+  endif()
+  add_executable(${name} ${ARG_SOURCES} ${_system_sources})
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock Threads::Threads)
-  set(_properties TIMEOUT 120 LABELS ${name})
+  set(_properties LABELS ${name})
   if(ARG_LOCK)
     list(APPEND _properties RESOURCE_LOCK ${ARG_LOCK})
   endif()
-  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES ${_properties})
+  if(WIN32)
+    add_test(NAME ${name} COMMAND ${name} --gtest_color=no)
+    set_tests_properties(${name} PROPERTIES TIMEOUT 900 ${_properties})
+  else()
+    gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 120 ${_properties})
+  endif()
 endfunction()
 
 # varnik_subdirectories(): add every child folder that has a CMakeLists.txt,

@@ -1,9 +1,10 @@
-// The blocking transfer of a web address into a file: the stand-in for the
-// system's URL download service.
+// The blocking transfer of a web address into a file: on Windows the
+// system's URL download service (URLDownloadToFileW), on Linux libcurl.
 //
-// It promises:
+// It promises, on both:
 // - plain and secure HTTP only; redirects are followed within those two
-//   schemes, at most DownloadOptions::max_redirects of them;
+//   schemes (on Linux at most DownloadOptions::max_redirects of them; on
+//   Windows the service keeps its own limit);
 // - the newest version always: no cache is used, and proxies are asked not
 //   to answer from theirs;
 // - an HTTP error status (4xx, 5xx) is a failure, and its page is never kept;
@@ -18,8 +19,10 @@
 //   filling the disk;
 // - progress reaches the caller as (bytes done, bytes total), total 0 while
 //   the server has not sent a length;
-// - the result is 0 for success, else one of the codes below (or an errno
-//   value when the file cannot be created), never an exception.
+// - the result is 0 for success, else one of the codes below (or the
+//   system's error code when the file cannot be created, or, on Windows, the
+//   service's own code for a failure none of ours names), never an
+//   exception.
 #pragma once
 
 #include <atomic>
@@ -64,12 +67,20 @@ struct DownloadOptions {
   DownloadProgressFn progress;
   // When set and true, the transfer stops with kDownloadAborted.
   const std::atomic<bool>* abort = nullptr;
+  // When set, receives (added to its value) how many times the system's
+  // download service asked for a window to show a question on; a service
+  // that never asks adds nothing.
+  int32_t* window_requests = nullptr;
 };
 
 // Downloads `url` (UTF-16, http:// or https://) into the file at `path`.
 // Blocks until the transfer ends. 0 on success.
 int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
                           const DownloadOptions& options = DownloadOptions());
+
+// The code of a transfer whose server answered with the HTTP error `status`
+// (400 or above).
+int32_t DownloadCodeForHttpStatus(long status);
 
 // The text for one of the codes above, empty for any other code.
 std::u16string DownloadErrorText(int32_t code);

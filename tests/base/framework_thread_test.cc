@@ -1,13 +1,8 @@
 #include "base/framework_thread.h"
 
 #include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/syscall.h>
-#include <unistd.h>
 
-#include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <future>
 #include <memory>
 #include <string>
@@ -16,6 +11,7 @@
 
 #include "base/default_message_pump.h"
 #include "base/message_loop_proxy.h"
+#include "base/os_thread.h"
 #include "tests/base/loop_test_support.h"
 
 namespace nbase {
@@ -27,7 +23,7 @@ using testing_support::ScopedTestClock;
 using testing_support::WaitReady;
 using testing_support::Watchdog;
 
-int32_t CurrentTid() { return static_cast<int32_t>(syscall(SYS_gettid)); }
+int32_t CurrentTid() { return OsThread::CurrentId(); }
 
 // Records where and in which order its hooks ran.
 class ProbeThread : public FrameworkThread {
@@ -40,13 +36,13 @@ class ProbeThread : public FrameworkThread {
   int32_t cleanup_tid = 0;
   bool init_had_loop = false;
   bool quit_properly_at_cleanup = false;
-  int init_nice = 0;
+  int init_level = 0;
 
  protected:
   void Init() override {
     init_tid = CurrentTid();
     init_had_loop = MessageLoop::current() != nullptr && message_loop() == MessageLoop::current();
-    init_nice = getpriority(PRIO_PROCESS, static_cast<id_t>(CurrentTid()));
+    init_level = OsThread::CurrentSystemLevel();
     events.push_back("init");
   }
   void Cleanup() override {
@@ -219,31 +215,22 @@ TEST(FrameworkThread, MakesUIAndCustomLoopsThroughTheRegisteredFactories) {
   EXPECT_EQ(pump_kind(custom), "2 marked");
 }
 
-TEST(FrameworkThread, PriorityMapsToNiceValues) {
-  struct Case {
-    int priority;
-    int nice;
-  };
-  const Case cases[] = {{0, 0}, {1, 10}, {2, 5}, {3, -5}, {4, -10}, {5, 5}, {99, 5}, {-1, 0}};
-  for (const Case& c : cases) {
-    EXPECT_EQ(Thread::NiceValueForPriority(c.priority), c.nice) << c.priority;
-  }
-}
-
 TEST(FrameworkThread, LowestPriorityLowersTheThreadAndHighestNeverFailsTheStart) {
   Watchdog watchdog;
-  errno = 0;
-  int base_nice = getpriority(PRIO_PROCESS, static_cast<id_t>(CurrentTid()));
+  const int base_level = OsThread::CurrentSystemLevel();
   ProbeThread low("low");
   low.set_priority(1);
   ASSERT_TRUE(low.Start());
-  EXPECT_EQ(low.init_nice, std::min(base_nice + 10, 19));
+  EXPECT_EQ(low.init_level, OsThread::SystemLevelFor(1, base_level));
+  EXPECT_NE(low.init_level, base_level);
   low.Stop();
 
   ProbeThread high("high");
-  high.set_priority(4);  // usually not permitted: the default stays
+  high.set_priority(4);  // may be refused without the right to raise it
   ASSERT_TRUE(high.Start());
-  EXPECT_LE(high.init_nice, base_nice);
+  EXPECT_TRUE(high.init_level == OsThread::SystemLevelFor(4, base_level) ||
+              high.init_level == base_level)
+      << high.init_level;
 }
 
 }  // namespace

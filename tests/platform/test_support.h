@@ -1,14 +1,17 @@
 // Helpers for tests that use real files, real processes and real mounts:
-// temporary folders, scoped environment variables, and child processes with
-// a watchdog so that a hang fails the test instead of blocking the run.
+// temporary folders, scoped environment variables, and (Linux) child
+// processes with a watchdog so that a hang fails the test instead of
+// blocking the run. Paths are UTF-8 with the system's separators.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace varnik_test {
 
-// A fresh folder under $TMPDIR (default /tmp), removed with its contents.
+// A fresh folder in the system's temporary folder ($TMPDIR, default /tmp;
+// the user's temporary folder on Windows), removed with its contents.
 class ScopedTempDir {
  public:
   ScopedTempDir();
@@ -21,7 +24,8 @@ class ScopedTempDir {
 };
 
 // Sets (or with a null value, unsets) an environment variable for the
-// lifetime of the object.
+// lifetime of the object. (Windows has no empty variables: an empty value
+// unsets it too.)
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value);
@@ -33,6 +37,25 @@ class ScopedEnv {
   std::string old_value_;
 };
 
+// The per-user registry of this test process, private to it: on Linux a
+// temporary XDG_CONFIG_HOME, which holds the hive; on Windows
+// HKEY_CURRENT_USER redirected, for this process only, to a fresh key below
+// the real one, deleted at the end. Make it before any thread uses the
+// registry; child processes see the real one.
+class PrivateUserRegistry {
+ public:
+  PrivateUserRegistry();
+  ~PrivateUserRegistry();
+  PrivateUserRegistry(const PrivateUserRegistry&) = delete;
+  PrivateUserRegistry& operator=(const PrivateUserRegistry&) = delete;
+
+ private:
+  ScopedTempDir folder_;                    // Linux
+  std::unique_ptr<ScopedEnv> config_home_;  // Linux
+  std::u16string key_;                      // Windows
+};
+
+// Linux only from here to WriteFile.
 struct ChildResult {
   int exit_code = -1;  // -1 when the child did not exit normally
   int signal = 0;      // the signal that ended it, 0 when none
