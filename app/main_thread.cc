@@ -1,5 +1,6 @@
 #include "app/main_thread.h"
 
+#include <memory>
 #include <utility>
 
 #include "app/exit_process.h"
@@ -9,6 +10,7 @@
 #include "base/thread_ids.h"
 #include "base/thread_registry.h"
 #include "base/utf.h"
+#include "base/waitable_event.h"
 #include "platform/debug_output.h"
 #include "platform/embedded_resources.h"
 #include "platform/error_codes.h"
@@ -25,6 +27,9 @@ namespace app {
 namespace {
 
 void Trace(const std::u16string& text) { platform::DebugOutput(text + u"\n"); }
+
+// The longest the report thread waits for the main window's first frame.
+constexpr int64_t kReportHoldMs = 3000;
 
 }  // namespace
 
@@ -133,9 +138,18 @@ void MainThread::Init() {
   StartUiFramework(theme_folder, dpi);
   platform::DebugTimeMark("startup style and strings");
 
+  // Reports wait for the window's first frame: the first one loads the HTTP
+  // library (libcurl and some twenty libraries behind it), which would take
+  // a core from the window's start on a machine of two. The hold is bounded,
+  // so a start-up that stalls never keeps the reports back for long.
+  auto window_shown = std::make_shared<nbase::WaitableEvent>();
+  nbase::ThreadRegistry::PostTask(nbase::kThreadHttp, [window_shown] {
+    window_shown->TimedWait(kReportHoldMs);
+  });
   report::ReportAppStart(report::DisplayMetrics{dpi, ui::DpiScale::Percent()});
 
   CreateAndShowMainWindow(MainWindowTitle(), &ExitProcessAfterFlush);
+  window_shown->Signal();
 }
 
 void MainThread::Cleanup() {
