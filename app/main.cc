@@ -8,6 +8,9 @@
 #include "ui/text/pango_text_measurer.h"
 
 int main() {
+  // Start-up steps are measured from outside against these marks
+  // (VARNIK_DEBUG=1); the rest follow in MainThread and NativeWindow.
+  platform::DebugTimeMark("startup main");
   app::TerminationSignalWatcher::Start();
   // Auto-sized controls (labels, buttons) are measured with the real fonts.
   ui::PangoTextMeasurer text_measurer;
@@ -20,6 +23,7 @@ int main() {
     platform::DebugOutput("no display: " + ui::SdlBackend::GetLastError() + "\n");
   }
   ui::MessageBoxChain::Install();
+  platform::DebugTimeMark("startup sdl up");
   {
     app::MainThread main_thread;
     main_thread.RunAsUiThread();

@@ -8,10 +8,14 @@
 // input, and it paints the control tree with the Renderer into the SDL
 // window's surface.
 //
-// Painting: only when needed. After every SDL event it handled and after
-// every task of the UI loop, it compares the framework window's repaint
-// count and layout state with what it last drew and repaints only on a
-// change; an idle window draws nothing and costs no CPU.
+// Painting: only when needed, and only what changed. After every SDL event
+// it handled and after every task of the UI loop, it lays the framework
+// window out when needed and compares its repaint count with what it last
+// drew; on a change it repaints the window's invalid rectangle (what
+// controls asked for, or everything after a window-wide request, a new size
+// or the first frame) straight into the window's pixels, which keep the
+// last frame, and presents only that part. A progress tick redraws the bar and its label, not the
+// window; an idle window draws nothing and costs no CPU.
 //
 // The close request: RequestClose(code) posts the final close (the window
 // system's "close" message) to the UI loop; it then reaches the close handler
@@ -26,6 +30,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/message_loop.h"
 #include "base/weak_callback.h"
@@ -85,17 +90,21 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
   void RequestClose(uint32_t code);
   void SetCloseHandler(CloseHandler handler) { close_handler_ = std::move(handler); }
 
-  // Repaints now when the tree changed since the last frame; true when a
-  // frame was drawn.
+  // Repaints now what changed since the last frame; true when a frame was
+  // drawn.
   bool PaintIfNeeded();
-  // Repaints everything now. The first frame of the process writes
-  // "first frame presented at <CLOCK_MONOTONIC ms> ms" as diagnostic output
-  // (VARNIK_DEBUG=1), for start-up measurements from outside.
+  // Repaints everything now. Up to the first frame of the process, the
+  // steps of the first window write "<step> at <CLOCK_MONOTONIC ms> ms" as
+  // diagnostic output (VARNIK_DEBUG=1), for start-up measurements from
+  // outside: "startup window laid out", "startup native window created",
+  // "startup first paint", "first frame presented".
   void PaintNow();
   uint64_t frames_drawn() const { return frames_drawn_; }
   // The pointer shape this window last showed (a CursorType): it follows
   // the control under the pointer as the mouse moves and clicks.
   int32_t shown_cursor_type() const { return shown_cursor_type_; }
+  // The part of the window the last frame drew (tests, benchmarks).
+  const Rect& last_painted_rect() const { return last_painted_rect_; }
   // IME composition text shown at the caret while the user composes.
   const std::u16string& GetCompositionText() const { return composition_; }
 
@@ -116,7 +125,10 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
   void FinalClose(uint32_t code);
   // Shows the pointer the control under it asks for, when that changed.
   void UpdateCursor();
-  static void NoteFirstFrameOfProcess();
+  // Draws `damage` (the client area's part that changed; all of it when
+  // empty) into the kept frame and copies that part to the window.
+  void Paint(Rect damage);
+  static void NoteStartupStep(std::string_view step);
 
   Window* window_;
   NativeWindow* owner_ = nullptr;
@@ -133,6 +145,13 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
   bool ever_painted_ = false;
   Size painted_size_;
   uint64_t frames_drawn_ = 0;
+  Rect last_painted_rect_;
+  // The window's pixels as last drawn, in cairo's ARGB32, for a window
+  // surface that cairo cannot draw into itself; null otherwise.
+  cairo_surface_t* frame_ = nullptr;
+  // The window surface the last frame went to: a new one holds no frame.
+  SDL_Surface* painted_surface_ = nullptr;
+  Size painted_surface_size_;
   std::u16string composition_;
   bool text_input_started_ = false;
 };
