@@ -1,8 +1,6 @@
 #include "ui/backend/ui_stall_meter.h"
 
-#include <time.h>
-#include <unistd.h>
-
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,15 +10,15 @@ namespace ui {
 namespace {
 
 int64_t MonotonicMicroseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
 }
 
 void WriteToStandardError(const std::string& line) {
-  // One write per line, so lines of other threads never cut into it.
-  ssize_t ignored = write(STDERR_FILENO, line.data(), line.size());
-  (void)ignored;
+  // One call per line on the unbuffered stream, so lines of other threads
+  // never cut into it.
+  std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
 }  // namespace

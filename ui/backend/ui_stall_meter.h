@@ -21,7 +21,8 @@ namespace ui {
 class UiStallMeter {
  public:
   using Sink = std::function<void(const std::string& line)>;
-  // Monotonic time in microseconds (CLOCK_MONOTONIC by default).
+  // Monotonic time in microseconds (the steady clock by default:
+  // CLOCK_MONOTONIC on Linux).
   using Clock = std::function<int64_t()>;
 
   static constexpr char kVariable[] = "VARNIK_UI_STALL";
