@@ -45,3 +45,10 @@ endfunction()
 varnik_host_tool(skin_images tools/skin_images/skin_images)
 varnik_host_tool(skin_packer tools/skin_packer/skin_packer)
 varnik_host_tool(varnik_resource_writer tools/resource_writer/varnik_resource_writer)
+
+# The skin package of the host build: the installer's THEME resource and the
+# skin the window tests load. Windows programs under Wine reach host paths
+# through drive Z:.
+set(VARNIK_SKIN_PACKAGE ${VARNIK_HOST_BUILD_DIR}/resources/skin.zip CACHE INTERNAL
+    "The packed skin (THEME resource 136)")
+set(VARNIK_WINE_DRIVE "Z:" CACHE INTERNAL "Prefix that turns a host path into a Wine path")
