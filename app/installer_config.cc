@@ -43,12 +43,14 @@ InstallerConfig InstallerConfig::ComputeWithChannel(bool channel_found, std::u16
 }
 
 std::vector<std::u16string> InstallerConfig::DownloadDirCandidates() {
-  return {
+  std::vector<std::u16string> candidates = {
       platform::JoinPath(platform::GetSpecialFolder(platform::kCsidlAppData), kDownloadDirSuffix),
       platform::GetSpecialFolder(platform::kCsidlDesktop),
-      platform::GetPrivateTempFolder(u"/var/tmp"),
-      platform::GetPrivateTempFolder(u"/tmp"),
   };
+  for (std::u16string& temp : platform::GetTempFolderCandidates()) {
+    candidates.push_back(std::move(temp));
+  }
+  return candidates;
 }
 
 std::u16string InstallerConfig::ChooseDownloadDir(const std::vector<std::u16string>& candidates) {

@@ -16,6 +16,10 @@ uint64_t GetTimeMs() {
   return kEpochShiftMs + static_cast<uint64_t>(since_1970.count());
 }
 
+int64_t SecondsSinceTimeMs(uint64_t start_ms) {
+  return (static_cast<int64_t>(GetTimeMs()) - static_cast<int64_t>(start_ms)) / 1000;
+}
+
 std::string GetTimeMsText() { return std::to_string(GetTimeMs()); }
 
 }  // namespace nbase

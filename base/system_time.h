@@ -10,6 +10,10 @@ namespace nbase {
 // platform): the 100-nanosecond count divided by 10000, integer division.
 uint64_t GetTimeMs();
 
+// Whole seconds from `start_ms` (an earlier GetTimeMs value) to now, the
+// way the reports time a step; negative when the clock was set back since.
+int64_t SecondsSinceTimeMs(uint64_t start_ms);
+
 // GetTimeMs() as unsigned decimal text, e.g. "13412345678901".
 std::string GetTimeMsText();
 

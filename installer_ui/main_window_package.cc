@@ -5,6 +5,7 @@
 #include "base/string_util.h"
 #include "base/thread_ids.h"
 #include "base/thread_registry.h"
+#include "base/tick_count.h"
 #include "installer_ui/main_window.h"
 #include "installer_ui/msg_box.h"
 #include "package/app_running_check.h"
@@ -13,7 +14,6 @@
 #include "package/package_downloader.h"
 #include "package/package_installer.h"
 #include "package/product_detection.h"
-#include "platform/tick_count.h"
 #include "ui/backend/native_window.h"
 #include "ui/core/box.h"
 #include "ui/core/button.h"
@@ -54,7 +54,7 @@ void CMainWindow::OnDownloadDone(const std::u16string&, int32_t result) {
 
 void CMainWindow::UpdateProgress(int32_t value) {
   const std::optional<package::ProgressView> view =
-      progress_.Update(stage_, value, platform::GetTickCount(), package::DownloadProgressShare());
+      progress_.Update(stage_, value, nbase::GetTickCount(), package::DownloadProgressShare());
   if (!view) return;
   if (view->show_slow_hint && download_alert_) download_alert_->SetVisible(true);
   if (progress_install_) {

@@ -2,9 +2,8 @@
 
 #include <thread>
 
-#include "platform/command_line.h"
-#include "platform/process_launcher.h"
 #include "platform/product_hosts.h"
+#include "platform/web_browser.h"
 #include "report/event_reporter.h"
 
 namespace installer_ui {
@@ -12,11 +11,6 @@ namespace installer_ui {
 namespace {
 
 bool IsTrimmed(char16_t c) { return c == u' ' || c < 0x1E; }
-
-int32_t RunWithAddress(const char16_t* program, const std::u16string& address) {
-  return platform::RunAndWait(std::u16string(program) + u" " +
-                              platform::QuoteCommandLineArgument(address));
-}
 
 }  // namespace
 
@@ -37,9 +31,7 @@ std::u16string TrimUrl(const std::u16string& url) {
 }
 
 int32_t OpenUrlAndWait(const std::u16string& url) {
-  const std::u16string address = TrimUrl(url);
-  if (RunWithAddress(kBrowserOpener, address) == 0) return 0;
-  return RunWithAddress(kFallbackBrowser, address);
+  return platform::OpenInWebBrowser(TrimUrl(url));
 }
 
 void OpenUrl(const std::u16string& url) {

@@ -3,11 +3,10 @@
 // built (platform/product_hosts.h; VARNIK_SERVER_HOST points them at a
 // loopback server for tests and the demo).
 //
-// Promises: the browser is started as a real process from an argument list,
-// never through a shell string, so no character of the address has a
-// meaning to a shell; "xdg-open" is tried first and "x-www-browser" only when
-// the first cannot be started or fails. A second failure is silent. The
-// caller never waits for the browser.
+// Promises: the address is handed to the system's browser opener
+// (platform/web_browser.h) without a shell, so no character of it has a
+// meaning to a shell; a fallback is tried only when the first way fails. A
+// second failure is silent. The caller never waits for the browser.
 #pragma once
 
 #include <cstdint>
@@ -17,8 +16,6 @@ namespace installer_ui {
 
 inline constexpr char16_t kAgreementPagePath[] = u"/privacy/p1.html";
 inline constexpr char16_t kOfflinePagePath[] = u"/offline/pdf.html";
-inline constexpr char16_t kBrowserOpener[] = u"xdg-open";
-inline constexpr char16_t kFallbackBrowser[] = u"x-www-browser";
 
 // "http://" + the agreement host + kAgreementPagePath.
 std::u16string AgreementPageUrl();
@@ -29,12 +26,11 @@ std::u16string OfflinePageUrl();
 // its start and its end.
 std::u16string TrimUrl(const std::u16string& url);
 
-// Opens the trimmed address with xdg-open, then with x-www-browser when that
-// fails, on a thread of its own; returns at once.
+// Opens the trimmed address on a thread of its own; returns at once.
 void OpenUrl(const std::u16string& url);
 
-// The same, waiting on the calling thread: 0 when xdg-open succeeded, else
-// the fallback's result (its exit code or start error).
+// The same, waiting on the calling thread for the opener's answer (see
+// platform::OpenInWebBrowser).
 int32_t OpenUrlAndWait(const std::u16string& url);
 
 // Reports "OnClick" with "ClickSrc" = "DownloadOffline", then opens the

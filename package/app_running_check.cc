@@ -1,11 +1,12 @@
 #include "package/app_running_check.h"
 
-#include <time.h>
+#include <chrono>
+#include <thread>
 
 #include "base/string_util.h"
+#include "base/tick_count.h"
 #include "package/package_installer.h"
 #include "platform/process_list.h"
-#include "platform/tick_count.h"
 
 namespace package {
 
@@ -19,11 +20,10 @@ int32_t ForceCloseProductApps(uint32_t max_wait_ms) {
   const int32_t found = platform::FindProcesses(kProductAppName, true);
   // A killed process leaves the list once the system has torn it down; the
   // wait ends as soon as that happened instead of always taking the time.
-  const uint32_t start = platform::GetTickCount();
+  const uint32_t start = nbase::GetTickCount();
   while (found > 0 && platform::FindProcesses(kProductAppName, false) > 0 &&
-         platform::GetTickCount() - start < max_wait_ms) {
-    struct timespec pause = {0, 5 * 1000 * 1000};
-    nanosleep(&pause, nullptr);
+         nbase::GetTickCount() - start < max_wait_ms) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
   return found;
 }

@@ -1,32 +1,17 @@
 #include "package/package_downloader.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
-#include <cstdlib>
 
 #include "base/system_time.h"
 #include "base/utf.h"
 #include "package/download_progress.h"
 #include "package/package_file_check.h"
-#include "platform/path_util.h"
+#include "platform/file_system.h"
 #include "platform/product_hosts.h"
 #include "report/event_reporter.h"
 
 namespace package {
-namespace {
-
-int64_t NowMs() { return std::strtoll(nbase::GetTimeMsText().c_str(), nullptr, 10); }
-
-}  // namespace
-
-int64_t PackageFileSize(const std::u16string& path) {
-  const std::string native = platform::ToNativePath(path);
-  struct stat info;
-  if (native.empty() || lstat(native.c_str(), &info) != 0) return -1;
-  return static_cast<int64_t>(info.st_size);
-}
+int64_t PackageFileSize(const std::u16string& path) { return platform::GetFileSize(path); }
 
 PackageDownloader::PackageDownloader(std::u16string package_url, std::u16string installer_file,
                                      platform::DownloadOptions transfer)
@@ -60,15 +45,14 @@ std::u16string PackageDownloader::FailureText(const std::u16string& download_err
 
 DownloadOutcome PackageDownloader::DownloadPackage() {
   DownloadOutcome outcome;
-  const int64_t start = NowMs();
+  const uint64_t start = nbase::GetTimeMs();
   // No window is ever asked for on this platform; the diagnostic keeps the
   // field so that its format stays the same.
   const int32_t window_requests = 0;
-  const std::string native_file = platform::ToNativePath(installer_file_);
   int attempt = 0;
   for (; attempt < kDownloadAttempts; ++attempt) {
     outcome.download_error.clear();
-    if (!native_file.empty()) unlink(native_file.c_str());  // A failure is ignored.
+    platform::RemoveFile(installer_file_);  // A failure is ignored.
     outcome.download_hr =
         platform::DownloadUrlToFile(AddressForAttempt(attempt), installer_file_, transfer_);
     outcome.file_size = PackageFileSize(installer_file_);
@@ -81,7 +65,7 @@ DownloadOutcome PackageDownloader::DownloadPackage() {
         FormatDownloadError(outcome.download_hr, outcome.file_size, window_requests);
   }
   outcome.retry_time = attempt;
-  outcome.cost_seconds = (NowMs() - start) / 1000;
+  outcome.cost_seconds = nbase::SecondsSinceTimeMs(start);
 
   report::EventData data;
   data.SetNumber(u"cost", outcome.cost_seconds);

@@ -1,6 +1,5 @@
 #include "package/package_installer.h"
 
-#include <cstdlib>
 #include <string>
 
 #include "base/system_time.h"
@@ -11,12 +10,6 @@
 #include "report/event_reporter.h"
 
 namespace package {
-namespace {
-
-int64_t NowMs() { return std::strtoll(nbase::GetTimeMsText().c_str(), nullptr, 10); }
-
-}  // namespace
-
 std::u16string BuildInstallCommandLine(const std::u16string& installer_file,
                                        const std::u16string& install_dir) {
   return platform::QuoteCommandLineArgument(installer_file) + u" /S" + u" /D=" + install_dir;
@@ -25,7 +18,7 @@ std::u16string BuildInstallCommandLine(const std::u16string& installer_file,
 InstallOutcome InstallPackage(const std::u16string& installer_file,
                               const std::u16string& install_dir) {
   InstallOutcome outcome;
-  const int64_t start = NowMs();
+  const uint64_t start = nbase::GetTimeMs();
   const std::u16string command_line = BuildInstallCommandLine(installer_file, install_dir);
   int run = 0;
   for (; run < kInstallRuns; ++run) {
@@ -33,7 +26,7 @@ InstallOutcome InstallPackage(const std::u16string& installer_file,
     if (outcome.install_code == 0) break;
   }
   outcome.retry_time = run;
-  outcome.cost_seconds = (NowMs() - start) / 1000;
+  outcome.cost_seconds = nbase::SecondsSinceTimeMs(start);
 
   report::EventData data;
   data.SetNumber(u"cost", outcome.cost_seconds);

@@ -1,8 +1,8 @@
-// Diagnostic output of the process, the stand-in for the debugger output of
-// the original platform. Silent unless the environment variable VARNIK_DEBUG
-// is "1"; then every text goes to standard error as one UTF-8 piece, written
-// with a single call so texts of different threads never interleave within
-// one piece. Texts are passed on as given: callers add their own line ends.
+// Diagnostic output of the process. Silent unless the environment variable
+// VARNIK_DEBUG is "1"; then every text goes to the debugger output
+// (OutputDebugStringW, Windows only) and to standard error as one UTF-8
+// piece, written with a single call so texts of different threads never
+// interleave within one piece. Texts are passed on as given: callers add their own line ends.
 #pragma once
 
 #include <string_view>

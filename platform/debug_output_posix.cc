@@ -1,18 +1,10 @@
 #include <errno.h>
 #include <unistd.h>
 
-#include <cstdlib>
-#include <cstring>
-
 #include "base/utf.h"
 #include "platform/debug_output.h"
 
 namespace platform {
-
-bool IsDebugOutputEnabled() {
-  const char* value = std::getenv(kDebugVariable);
-  return value != nullptr && std::strcmp(value, "1") == 0;
-}
 
 void DebugOutput(std::string_view text) {
   if (text.empty() || !IsDebugOutputEnabled()) return;

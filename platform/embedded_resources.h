@@ -1,7 +1,10 @@
-// The resources carried by the running executable (see resource_table.h):
-// the skin package, the channel name and the version record. The table is
-// read from /proc/self/exe once per process and kept; later calls only look
-// it up, from any thread.
+// The resources carried by the running executable: the skin package, the
+// channel name and the version record. Any thread may ask.
+//
+// On Windows they are the executable's own PE resources, found with
+// FindResourceW; the version record is the VERSIONINFO resource, handed out
+// as its fixed file version in the text form below. On Linux they live in the
+// table of resource_table.h, read from /proc/self/exe once per process.
 #pragma once
 
 #include <cstdint>
@@ -24,7 +27,8 @@ inline constexpr size_t kMaxChannelBytes = 260;
 // False when the executable carries no table or no such resource.
 bool LoadEmbeddedResource(std::u16string_view type, int32_t id, std::string* bytes);
 
-// The same lookup in the table of another executable (for tools and tests).
+// The same lookup in another executable (for tools and tests); on Windows
+// the file is mapped as data only, never run. `path` is UTF-8.
 bool LoadResourceFromFile(const std::string& path, std::u16string_view type, int32_t id,
                           std::string* bytes);
 

@@ -36,16 +36,4 @@ bool LoadResourceFromFile(const std::string& path, std::u16string_view type, int
   return Lookup(table, type, id, bytes);
 }
 
-std::u16string DecodeChannel(std::string_view bytes) {
-  if (bytes.size() > kMaxChannelBytes) bytes = bytes.substr(0, kMaxChannelBytes);
-  return nbase::Utf8ToUtf16(bytes);
-}
-
-bool ReadChannel(std::u16string* channel) {
-  std::string bytes;
-  if (!LoadEmbeddedResource(kChannelResourceType, kChannelResourceId, &bytes)) return false;
-  *channel = DecodeChannel(bytes);
-  return true;
-}
-
 }  // namespace platform

@@ -18,31 +18,6 @@ namespace {
 // A hive is small; anything larger than this is not ours and counts as damaged.
 constexpr size_t kMaxHiveFileBytes = 64u << 20;
 
-enum class ReadResult { kOk, kMissing, kTooLarge, kFailed };
-
-ReadResult ReadFile(const std::string& path, std::string* content) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return errno == ENOENT ? ReadResult::kMissing : ReadResult::kFailed;
-  content->clear();
-  char buffer[65536];
-  while (true) {
-    ssize_t n = read(fd, buffer, sizeof(buffer));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return ReadResult::kFailed;
-    }
-    if (n == 0) break;
-    content->append(buffer, static_cast<size_t>(n));
-    if (content->size() > kMaxHiveFileBytes) {
-      close(fd);
-      return ReadResult::kTooLarge;
-    }
-  }
-  close(fd);
-  return ReadResult::kOk;
-}
-
 bool WriteAll(int fd, const std::string& content) {
   const char* data = content.data();
   size_t left = content.size();
@@ -96,14 +71,15 @@ std::string HiveFile::DefaultPath() {
 int32_t HiveFile::Read(Hive* hive) const {
   if (path_.empty()) return kErrorFileNotFound;
   std::string content;
-  switch (ReadFile(path_, &content)) {
-    case ReadResult::kMissing:
+  switch (ReadWholeFile(FromNativePath(path_), kMaxHiveFileBytes, &content)) {
+    case ReadFileResult::kMissing:
       return kErrorFileNotFound;
-    case ReadResult::kFailed:
+    case ReadFileResult::kFailed:
       return kErrorIoFailure;
-    case ReadResult::kTooLarge:
+    case ReadFileResult::kNotRegular:
+    case ReadFileResult::kTooLarge:
       return kErrorInvalidData;
-    case ReadResult::kOk:
+    case ReadFileResult::kOk:
       break;
   }
   return Hive::Parse(content, hive) ? kErrorSuccess : kErrorInvalidData;

@@ -1,5 +1,12 @@
 // A named mutex shared by the processes of one user: the single-instance
-// guard of the installer. It is an exclusive flock on the file
+// guard of the installer.
+//
+// Windows: CreateMutexW with initial ownership in the session's namespace;
+// a name that already exists (another process holds a handle) gives
+// kErrorAlreadyExists and the handle is closed at once. Child processes do
+// not inherit the handle; the system closes it when the holder ends.
+//
+// Linux: an exclusive flock on the file
 // "<name>.lock" in $XDG_RUNTIME_DIR, or, when that is unset or not a folder,
 // in the user's private folder under /tmp (see GetPrivateTempFolder). The
 // lock file is opened close-on-exec, so a child program never inherits the
@@ -30,13 +37,16 @@ class NamedMutex {
   // Lets go of the mutex (also done by the destructor).
   void Release();
 
-  bool owned() const { return fd_ >= 0; }
+  bool owned() const { return handle_ != kNoHandle; }
 
-  // The lock file that Create uses for `name`; empty when no folder is usable.
+  // Linux: the lock file that Create uses for `name`; empty when no folder
+  // is usable.
   static std::string LockFilePath(std::u16string_view name);
 
  private:
-  int fd_ = -1;
+  static constexpr intptr_t kNoHandle = -1;
+  // The lock file's descriptor (Linux) or the mutex handle (Windows).
+  intptr_t handle_ = kNoHandle;
 };
 
 }  // namespace platform

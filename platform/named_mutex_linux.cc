@@ -16,8 +16,8 @@ namespace platform {
 NamedMutex::~NamedMutex() { Release(); }
 
 void NamedMutex::Release() {
-  if (fd_ >= 0) close(fd_);
-  fd_ = -1;
+  if (handle_ != kNoHandle) close(static_cast<int>(handle_));
+  handle_ = kNoHandle;
 }
 
 std::string NamedMutex::LockFilePath(std::u16string_view name) {
@@ -52,7 +52,7 @@ int32_t NamedMutex::Create(std::u16string_view name) {
     close(fd);
     return error == EWOULDBLOCK ? kErrorAlreadyExists : kErrorAccessDenied;
   }
-  fd_ = fd;
+  handle_ = fd;
   return kErrorSuccess;
 }
 

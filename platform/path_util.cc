@@ -5,16 +5,16 @@
 namespace platform {
 
 std::u16string JoinPath(std::u16string_view folder, std::u16string_view name) {
-  while (!folder.empty() && folder.back() == kPathSeparator) folder.remove_suffix(1);
-  while (!name.empty() && name.front() == kPathSeparator) name.remove_prefix(1);
+  while (!folder.empty() && IsPathSeparator(folder.back())) folder.remove_suffix(1);
+  while (!name.empty() && IsPathSeparator(name.front())) name.remove_prefix(1);
   std::u16string result(folder);
   result.push_back(kPathSeparator);
-  result.append(name);
+  for (char16_t c : name) result.push_back(IsPathSeparator(c) ? kPathSeparator : c);
   return result;
 }
 
 std::u16string WithTrailingSeparator(std::u16string_view folder) {
-  while (!folder.empty() && folder.back() == kPathSeparator) folder.remove_suffix(1);
+  while (!folder.empty() && IsPathSeparator(folder.back())) folder.remove_suffix(1);
   std::u16string result(folder);
   result.push_back(kPathSeparator);
   return result;
@@ -24,8 +24,8 @@ std::vector<std::u16string> SplitPath(std::u16string_view path) {
   std::vector<std::u16string> parts;
   size_t start = 0;
   while (start <= path.size()) {
-    size_t end = path.find(kPathSeparator, start);
-    if (end == std::u16string_view::npos) end = path.size();
+    size_t end = start;
+    while (end < path.size() && !IsPathSeparator(path[end])) ++end;
     if (end > start) parts.emplace_back(path.substr(start, end - start));
     start = end + 1;
   }

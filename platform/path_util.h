@@ -9,16 +9,30 @@
 
 namespace platform {
 
+// The separator this system writes: "\" on Windows, "/" elsewhere. Windows
+// also accepts "/" in paths, so there both count as separators when paths
+// are read.
+#if defined(_WIN32)
+inline constexpr char16_t kPathSeparator = u'\\';
+#else
 inline constexpr char16_t kPathSeparator = u'/';
+#endif
+
+// True for a character that separates path components on this system.
+constexpr bool IsPathSeparator(char16_t c) {
+  return c == kPathSeparator || c == u'/';
+}
 
 // `folder`, exactly one separator, then `name`: trailing separators of the
-// folder and leading separators of the name are dropped first. An empty
-// folder gives a rooted name ("/name"), as an unresolved folder did on the
-// original platform.
+// folder and leading separators of the name are dropped first. `name` may
+// hold several components written with "/" (the portable form, as in
+// "zorv/dudIdiruvovo"); they are joined with the system's separator. An
+// empty folder gives a rooted name ("/name"), as an unresolved folder did
+// on the original platform ("\name" on Windows).
 std::u16string JoinPath(std::u16string_view folder, std::u16string_view name);
 
 // `folder` with exactly one trailing separator ("a" and "a/" both give "a/";
-// "a//" gives "a/"). An empty folder gives "/".
+// "a//" gives "a/"). An empty folder gives "/". Windows writes "\" instead.
 std::u16string WithTrailingSeparator(std::u16string_view folder);
 
 // The non-empty components of `path`; separators in a row count as one.

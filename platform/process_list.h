@@ -1,14 +1,16 @@
-// The running processes by executable name, the stand-in for the system's
-// process snapshot, and their forced end.
+// The running processes by executable name, from the system's process
+// snapshot, and their forced end. Names compare exactly (case-sensitive,
+// code unit for code unit) and carry no folder.
 //
-// A process's executable name is the file name (no folder) of the program
-// it runs: the target of /proc/<pid>/exe, without the " (deleted)" mark of
-// a replaced file. For a script that the system started through its
-// interpreter (a "#!" script, or a file run through /bin/sh), the name is the
-// script's own file name, taken from the interpreter's arguments. When the
-// program of another user's process cannot be read, the file name of its
-// first argument stands in. /proc/<pid>/comm is never used: it is cut at 15
-// characters. Names compare exactly (case-sensitive, byte for byte).
+// On Windows the name is the executable file name of the tool-help snapshot.
+// On Linux it is the file name (no folder) of the program a process runs:
+// the target of /proc/<pid>/exe, without the " (deleted)" mark of a replaced
+// file. For a script that the system started through its interpreter (a
+// "#!" script, or a file run through /bin/sh), the name is the script's own
+// file name, taken from the interpreter's arguments. When the program of
+// another user's process cannot be read, the file name of its first
+// argument stands in. /proc/<pid>/comm is never used: it is cut at 15
+// characters.
 #pragma once
 
 #include <sys/types.h>
@@ -25,8 +27,9 @@ namespace platform {
 std::vector<pid_t> ListProcessesByName(const std::u16string& name);
 
 // The number of running processes whose executable name is `name`. With
-// `terminate`, also ends each of them with SIGKILL; a process that may not
-// be ended is still counted.
+// `terminate`, also ends each of them (TerminateProcess with exit code 0;
+// SIGKILL on Linux); a process that may not be opened or ended is still
+// counted.
 int32_t FindProcesses(const std::u16string& name, bool terminate);
 
 }  // namespace platform

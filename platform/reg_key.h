@@ -1,9 +1,13 @@
-// An open key of the registry stand-in, with the calls the installer makes
-// on the Windows registry: open (with a view flag), create, enumerate
-// subkeys by index, query a value into the caller's byte budget, set a
-// value, close. Codes are those of error_codes.h.
+// An open registry key, with the calls the installer makes on the Windows
+// registry: open (with a view flag), create, enumerate subkeys by index,
+// query a value into the caller's byte budget, set a value, close. Codes are
+// those of error_codes.h (the system's own codes on Windows).
 //
-// Two roots exist:
+// Windows: the registry itself. kCurrentUser is HKEY_CURRENT_USER,
+// kLocalMachine HKEY_LOCAL_MACHINE; the view flags select the 32-bit or
+// 64-bit view as the system defines them.
+//
+// Linux stand-in, with two roots:
 // - kCurrentUser: the per-user hive file (hive_file.h). Key paths use "\"
 //   between their parts; paths and value names compare without ASCII case.
 // - kLocalMachine: only the key kUninstallKeyPath, a read-only view of the
@@ -19,6 +23,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -60,7 +65,10 @@ class RegKey {
   int32_t Open(const RegKey& parent, std::u16string_view sub_path, uint32_t access);
   // Opens the key, creating it (and its parents) when missing.
   int32_t Create(RegRoot root, std::u16string_view path, uint32_t access);
-  void Close() { open_ = false; }
+  void Close() {
+    open_ = false;
+    native_.reset();
+  }
   bool is_open() const { return open_; }
 
   // The name of the subkey at `index`; kErrorNoMoreItems past the last.
@@ -85,6 +93,8 @@ class RegKey {
   std::u16string path_;
   uint32_t view_ = 0;
   std::string hive_path_;
+  // Windows: the system's open key, closed by its deleter.
+  std::unique_ptr<void, void (*)(void*)> native_{nullptr, nullptr};
 };
 
 }  // namespace platform

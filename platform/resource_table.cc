@@ -8,6 +8,9 @@
 
 #include <cstring>
 
+#include "platform/file_system.h"
+#include "platform/path_util.h"
+
 namespace platform {
 namespace {
 
@@ -36,23 +39,24 @@ uint32_t Crc(std::string_view data) {
   return static_cast<uint32_t>(crc);
 }
 
-bool ReadWholeFile(const std::string& path, std::string* content) {
-  int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return false;
-  content->clear();
-  char buffer[65536];
-  while (true) {
-    ssize_t n = read(fd, buffer, sizeof(buffer));
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) {
-      close(fd);
-      return false;
-    }
-    if (n == 0) break;
-    content->append(buffer, static_cast<size_t>(n));
+// An executable with its table; anything larger is not one of ours.
+constexpr uint64_t kMaxExecutableBytes = uint64_t{1} << 30;
+
+// The file's bytes, or an errno-style code for the tool that writes tables.
+int ReadExecutable(const std::string& path, std::string* content) {
+  switch (ReadWholeFile(FromNativePath(path), kMaxExecutableBytes, content)) {
+    case ReadFileResult::kOk:
+      return 0;
+    case ReadFileResult::kMissing:
+      return ENOENT;
+    case ReadFileResult::kNotRegular:
+      return EINVAL;
+    case ReadFileResult::kTooLarge:
+      return EFBIG;
+    case ReadFileResult::kFailed:
+      break;
   }
-  close(fd);
-  return true;
+  return EIO;
 }
 
 }  // namespace
@@ -94,7 +98,7 @@ bool ResourceTable::Parse(std::string_view file, ResourceTable* table, size_t* p
 
 bool ResourceTable::ReadFromFile(const std::string& path, ResourceTable* table) {
   std::string content;
-  if (!ReadWholeFile(path, &content)) return false;
+  if (ReadExecutable(path, &content) != 0) return false;
   size_t program_size = 0;
   return Parse(content, table, &program_size);
 }
@@ -118,7 +122,7 @@ std::string ResourceTable::Serialize() const {
 
 int ResourceTable::WriteToFile(const std::string& path) const {
   std::string content;
-  if (!ReadWholeFile(path, &content)) return errno != 0 ? errno : EIO;
+  if (const int error = ReadExecutable(path, &content)) return error;
   struct stat st;
   if (stat(path.c_str(), &st) != 0) return errno;
   ResourceTable old;

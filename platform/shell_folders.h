@@ -1,6 +1,10 @@
 // The user's well-known folders, looked up by the identifiers the installer
-// was designed around, and the private per-user temporary folders that stand
-// in for the shared "Temp" folders of the original platform.
+// was designed around, and the two temporary folders that close the list of
+// download-folder candidates.
+//
+// On Windows the identifiers are the shell's own (CSIDL values, resolved by
+// the shell's item lists) and the temporary folders are "d:\Temp" and
+// "c:\Temp", literally. On Linux they stand in as follows:
 //
 //   42 program files (x86)  -> $XDG_DATA_HOME   (default ~/.local/share)
 //   26 application data     -> $XDG_CACHE_HOME  (default ~/.cache)
@@ -12,6 +16,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace platform {
 
@@ -24,15 +29,20 @@ inline constexpr int kCsidlProgramFilesX86 = 42;
 // may not exist yet.
 std::u16string GetSpecialFolder(int csidl);
 
-// The user's home folder in UTF-8, or empty.
+// The two temporary download-folder candidates, in the order they are tried:
+// Windows "d:\Temp", "c:\Temp"; Linux the private folders under /var/tmp
+// and /tmp (GetPrivateTempFolder; an entry is empty when refused).
+std::vector<std::u16string> GetTempFolderCandidates();
+
+// Linux only: the user's home folder in UTF-8, or empty.
 std::string GetHomeFolder();
 
-// An XDG base folder: the variable's value when it is an absolute path, else
+// Linux only: an XDG base folder: the variable's value when it is an absolute path, else
 // the home folder joined with `home_relative_default`. Empty when neither is
 // known.
 std::string GetXdgFolder(const char* variable, std::string_view home_relative_default);
 
-// "<parent>/varnik-<uid>": a folder only this user may enter. Created with
+// Linux only: "<parent>/varnik-<uid>": a folder only this user may enter. Created with
 // mode 0700 when missing. An existing entry is accepted only when it is a
 // real folder (not a symbolic link) owned by this user with no access for
 // others; anything else (a planted link, another user's folder, a file) is

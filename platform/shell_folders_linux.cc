@@ -95,6 +95,10 @@ std::u16string GetSpecialFolder(int csidl) {
   return FromNativePath(folder);
 }
 
+std::vector<std::u16string> GetTempFolderCandidates() {
+  return {GetPrivateTempFolder(u"/var/tmp"), GetPrivateTempFolder(u"/tmp")};
+}
+
 std::u16string GetPrivateTempFolder(std::u16string_view parent) {
   std::u16string path = JoinPath(
       parent, FromNativePath("varnik-" + std::to_string(static_cast<unsigned>(geteuid()))));

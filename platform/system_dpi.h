@@ -1,8 +1,12 @@
 // The system DPI, the number the installer picks its skin variant by and
 // reports at start-up (96 means 100 %).
 //
-// Sources, first usable one wins:
-//   1. VARNIK_DPI, a whole number 1..2000 (tests and the demo pin the DPI);
+// First, on every system: VARNIK_DPI, a whole number 1..2000 (tests and the
+// demo pin the DPI). Then on Windows: GetDpiForSystem where user32 has it
+// (the process declares itself DPI-aware), else LOGPIXELSX of the screen's
+// device context, which older systems report for a DPI-aware process.
+//
+// Linux sources after VARNIK_DPI, first usable one wins:
 //   2. "Xft.dpi" of the X resource database, read with `xrdb -query` as a
 //      real process when a display is named and xrdb is installed (the
 //      desktop's font DPI, which GNOME, KDE and Xfce set from the scale);
@@ -21,6 +25,9 @@ inline constexpr char kDpiVariable[] = "VARNIK_DPI";
 inline constexpr int32_t kDefaultDpi = 96;
 
 int32_t GetSystemDpi();
+
+// The VARNIK_DPI value when it is a whole number 1..2000, else 0.
+int32_t DpiOverride(std::string_view value);
 
 // The choice above on texts already in hand: the VARNIK_DPI value, the
 // resource database text (one "name:\tvalue" line each) and the GDK_SCALE

@@ -1,23 +1,20 @@
 #include <string.h>
 #include <sys/utsname.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "base/string_util.h"
 #include "base/utf.h"
+#include "platform/file_system.h"
 #include "platform/system_info.h"
 
 namespace platform {
 namespace {
 
-std::string ReadSmallFile(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::string();
+// An os-release file is a few hundred bytes; a larger one is not read.
+constexpr uint64_t kMaxOsReleaseBytes = 64 * 1024;
+
+std::string ReadOsRelease(const char16_t* path) {
   std::string content;
-  content.resize(64 * 1024);
-  in.read(&content[0], static_cast<std::streamsize>(content.size()));
-  content.resize(static_cast<size_t>(in.gcount()));
+  ReadWholeFile(path, kMaxOsReleaseBytes, &content);
   return content;
 }
 
@@ -55,8 +52,8 @@ std::u16string PrettyNameFromOsRelease(std::string_view content) {
 }
 
 std::u16string GetOsName() {
-  for (const char* path : {"/etc/os-release", "/usr/lib/os-release"}) {
-    std::u16string name = PrettyNameFromOsRelease(ReadSmallFile(path));
+  for (const char16_t* path : {u"/etc/os-release", u"/usr/lib/os-release"}) {
+    std::u16string name = PrettyNameFromOsRelease(ReadOsRelease(path));
     if (!name.empty()) return name;
   }
   struct utsname uts;

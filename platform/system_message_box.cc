@@ -16,10 +16,9 @@ void SetSystemMessageBoxFunction(SystemMessageBoxFunction function) {
 }
 
 int32_t ShowSystemMessageBox(std::u16string_view text, std::u16string_view caption, int32_t type) {
-  int32_t answer = kAnswerNone;
-  if (SystemMessageBoxFunction function = g_function.load(std::memory_order_acquire)) {
-    answer = function(text, caption, type);
-  }
+  SystemMessageBoxFunction function = g_function.load(std::memory_order_acquire);
+  const int32_t answer =
+      function ? function(text, caption, type) : ShowNativeMessageBox(text, caption, type);
   if (answer == kAnswerNone) {
     // Nobody saw the question; keep it for diagnosis.
     std::u16string line = u"message box not shown: ";

@@ -1,13 +1,14 @@
 // The system message box: a plain question or notice outside any skinned
 // window (the second-instance question at start-up, the skin loader's
-// error). Callers stay platform-neutral; the UI backend installs the real
-// box at start-up (SetSystemMessageBoxFunction) and tests may install their
-// own answerer.
+// error). Callers stay platform-neutral. Windows has the box itself
+// (MessageBoxW), used unless a function is installed; on Linux the UI
+// backend installs the real box at start-up (SetSystemMessageBoxFunction).
+// Tests may install their own answerer.
 //
 // Promises: ShowSystemMessageBox blocks until the user answers and returns
 // the answer (kAnswerOk, kAnswerCancel, kAnswerRetry). Closing the box
 // without a button counts as kAnswerCancel. kAnswerNone means no box could
-// be shown (no function installed, or no display): callers treat it as the
+// be shown (no box on this system, or no display): callers treat it as the
 // most cautious answer. Call on the UI thread.
 #pragma once
 
@@ -34,9 +35,13 @@ using SystemMessageBoxFunction = int32_t (*)(std::u16string_view text, std::u16s
 // Installs the box (null: none). Any thread; takes effect for the next box.
 void SetSystemMessageBoxFunction(SystemMessageBoxFunction function);
 
-// Shows the box through the installed function. When no box could be shown
-// (no function, or it answered kAnswerNone) the texts go to the diagnostic
-// output and the answer is kAnswerNone.
+// The system's own box: MessageBoxW on Windows, owned by no window and
+// topmost; kAnswerNone on Linux, which has no box below the UI backend.
+int32_t ShowNativeMessageBox(std::u16string_view text, std::u16string_view caption, int32_t type);
+
+// Shows the box through the installed function, or the system's own box
+// when none is installed. When no box could be shown (the answer is
+// kAnswerNone) the texts go to the diagnostic output.
 int32_t ShowSystemMessageBox(std::u16string_view text, std::u16string_view caption, int32_t type);
 
 }  // namespace platform

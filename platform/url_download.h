@@ -64,12 +64,20 @@ struct DownloadOptions {
   DownloadProgressFn progress;
   // When set and true, the transfer stops with kDownloadAborted.
   const std::atomic<bool>* abort = nullptr;
+  // When set, receives (added to its value) how many times the system's
+  // download service asked for a window to show a question on; a service
+  // that never asks adds nothing.
+  int32_t* window_requests = nullptr;
 };
 
 // Downloads `url` (UTF-16, http:// or https://) into the file at `path`.
 // Blocks until the transfer ends. 0 on success.
 int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
                           const DownloadOptions& options = DownloadOptions());
+
+// The code of a transfer whose server answered with the HTTP error `status`
+// (400 or above).
+int32_t DownloadCodeForHttpStatus(long status);
 
 // The text for one of the codes above, empty for any other code.
 std::u16string DownloadErrorText(int32_t code);

@@ -58,13 +58,6 @@ int OnProgress(void* user, curl_off_t total, curl_off_t done, curl_off_t, curl_o
   return 0;
 }
 
-int32_t CodeForHttpStatus(long status) {
-  if (status == 404 || status == 410) return kDownloadNotFound;
-  if (status == 401 || status == 403 || status == 407) return kDownloadAccessDenied;
-  if (status >= 500) return kDownloadServerError;
-  return kDownloadFailure;
-}
-
 int32_t CodeForCurlResult(CURLcode result, long status, const Transfer& transfer) {
   switch (result) {
     case CURLE_OK:
@@ -78,7 +71,7 @@ int32_t CodeForCurlResult(CURLcode result, long status, const Transfer& transfer
     case CURLE_COULDNT_CONNECT:
       return kDownloadCannotConnect;
     case CURLE_HTTP_RETURNED_ERROR:
-      return CodeForHttpStatus(status);
+      return DownloadCodeForHttpStatus(status);
     case CURLE_OPERATION_TIMEDOUT:
       return kDownloadTimeout;
     case CURLE_TOO_MANY_REDIRECTS:
@@ -179,48 +172,13 @@ int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
   long status = 0;
   curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   int32_t code = CodeForCurlResult(result, status, transfer);
-  if (code == 0 && status >= 400) code = CodeForHttpStatus(status);
+  if (code == 0 && status >= 400) code = DownloadCodeForHttpStatus(status);
 
   curl_slist_free_all(headers);
   curl_easy_cleanup(curl);
   if (close(transfer.fd) != 0 && code == 0) code = kDownloadWriteError;
   if (code != 0) unlink(native_path.c_str());
   return code;
-}
-
-std::u16string DownloadErrorText(int32_t code) {
-  switch (code) {
-    case kDownloadInvalidAddress:
-      return u"The download address is not valid.";
-    case kDownloadCannotConnect:
-      return u"Cannot connect to the download server.";
-    case kDownloadNotFound:
-      return u"The file was not found on the server.";
-    case kDownloadDataNotAvailable:
-      return u"The server closed the connection before the whole file arrived.";
-    case kDownloadFailure:
-      return u"The download failed.";
-    case kDownloadTimeout:
-      return u"The download server did not answer in time.";
-    case kDownloadUnknownProtocol:
-      return u"The download address uses an unsupported protocol.";
-    case kDownloadSecurityProblem:
-      return u"The server's certificate could not be verified.";
-    case kDownloadRedirectFailed:
-      return u"The server redirected the download too often or to an unsupported address.";
-    case kDownloadAccessDenied:
-      return u"The server refused access to the file.";
-    case kDownloadServerError:
-      return u"The download server reported an error.";
-    case kDownloadWriteError:
-      return u"The downloaded file could not be written.";
-    case kDownloadAborted:
-      return u"The download was stopped.";
-    case kDownloadTooLarge:
-      return u"The server sent more data than a package can hold.";
-    default:
-      return std::u16string();
-  }
 }
 
 }  // namespace platform

@@ -1,22 +1,25 @@
-// Path helpers, folders, free space and the user's special folders, on real
-// folders of a temporary tree.
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <filesystem>
+// Path helpers, folders, files and free space, on real folders of a
+// temporary tree.
+#include <string>
 
 #include "base/utf.h"
 #include "gtest/gtest.h"
 #include "platform/file_system.h"
 #include "platform/path_util.h"
-#include "platform/shell_folders.h"
 #include "tests/platform/test_support.h"
 
 namespace platform {
 namespace {
 
-using varnik_test::ScopedEnv;
 using varnik_test::ScopedTempDir;
+
+// A path written with "/" in the system's own separators.
+std::u16string Native(std::u16string path) {
+  for (char16_t& c : path) {
+    if (c == u'/') c = kPathSeparator;
+  }
+  return path;
+}
 
 TEST(PathUtilTest, JoinUsesExactlyOneSeparator) {
   struct Case {
@@ -26,126 +29,86 @@ TEST(PathUtilTest, JoinUsesExactlyOneSeparator) {
       {u"/a", u"b", u"/a/b"},       {u"/a/", u"b", u"/a/b"}, {u"/a//", u"/b", u"/a/b"},
       {u"", u"zorv/x", u"/zorv/x"}, {u"/", u"x", u"/x"},     {u"rel", u"x", u"rel/x"},
   };
-  for (const Case& c : cases) EXPECT_EQ(JoinPath(c.folder, c.name), c.joined);
-  EXPECT_EQ(WithTrailingSeparator(u"/d"), u"/d/");
-  EXPECT_EQ(WithTrailingSeparator(u"/d//"), u"/d/");
-  EXPECT_EQ(WithTrailingSeparator(u""), u"/");
-  EXPECT_EQ(SplitPath(u"//a///b/c/"), (std::vector<std::u16string>{u"a", u"b", u"c"}));
+  for (const Case& c : cases) {
+    EXPECT_EQ(JoinPath(Native(c.folder), Native(c.name)), Native(c.joined));
+    // The portable "/" form of a name always comes out in native separators.
+    EXPECT_EQ(JoinPath(Native(c.folder), c.name), Native(c.joined));
+  }
+  EXPECT_EQ(WithTrailingSeparator(Native(u"/d")), Native(u"/d/"));
+  EXPECT_EQ(WithTrailingSeparator(Native(u"/d//")), Native(u"/d/"));
+  EXPECT_EQ(WithTrailingSeparator(u""), Native(u"/"));
+  EXPECT_EQ(SplitPath(Native(u"//a///b/c/")), (std::vector<std::u16string>{u"a", u"b", u"c"}));
   EXPECT_EQ(ToNativePath(std::u16string(u"a\0b", 3)), "");
   EXPECT_EQ(ToNativePath(u"\u8f6c/x"), "\xe8\xbd\xac/x");
 }
 
 TEST(FileSystemTest, CreateDirectoryTreeMakesEveryMissingFolder) {
   ScopedTempDir dir;
-  std::u16string deep = dir.path16() + u"/a//b/\u6587\u4ef6/c";
+  std::u16string deep = dir.path16() + Native(u"/a//b/\u6587\u4ef6/c");
   EXPECT_TRUE(CreateDirectoryTree(deep));
   EXPECT_TRUE(IsDirectory(deep));
   EXPECT_TRUE(CreateDirectoryTree(deep));  // already there
   EXPECT_FALSE(CreateDirectoryTree(u""));
 
-  varnik_test::WriteFile(dir.path() + "/file", "x");
-  EXPECT_FALSE(CreateDirectoryTree(dir.path16() + u"/file/sub"));
-  EXPECT_TRUE(PathExists(dir.path16() + u"/file"));
-  EXPECT_FALSE(IsDirectory(dir.path16() + u"/file"));
-  ASSERT_EQ(symlink("/nonexistent", (dir.path() + "/dangling").c_str()), 0);
-  EXPECT_TRUE(PathExists(dir.path16() + u"/dangling"));
-  EXPECT_FALSE(PathExists(dir.path16() + u"/absent"));
+  const std::u16string file = JoinPath(dir.path16(), u"file");
+  varnik_test::WriteFile(nbase::Utf16ToUtf8(file), "x");
+  EXPECT_FALSE(CreateDirectoryTree(JoinPath(file, u"sub")));
+  EXPECT_TRUE(PathExists(file));
+  EXPECT_FALSE(IsDirectory(file));
+  EXPECT_FALSE(PathExists(JoinPath(dir.path16(), u"absent")));
 }
 
 TEST(FileSystemTest, UsableDownloadDirNeedsFolderAndSpace) {
   ScopedTempDir dir;
-  std::u16string folder = dir.path16() + u"/new/dl";
+  std::u16string folder = JoinPath(dir.path16(), u"new/dl");
   uint64_t free_bytes = 0;
   ASSERT_TRUE(GetFreeDiskBytes(dir.path16(), &free_bytes));
   EXPECT_TRUE(IsUsableDownloadDir(folder, 1));
   EXPECT_TRUE(IsDirectory(folder));  // created on the way
   EXPECT_FALSE(IsUsableDownloadDir(folder, free_bytes + (1ull << 40)));
-  varnik_test::WriteFile(dir.path() + "/file", "x");
-  EXPECT_FALSE(IsUsableDownloadDir(dir.path16() + u"/file", 1));
+  varnik_test::WriteFile(nbase::Utf16ToUtf8(JoinPath(dir.path16(), u"file")), "x");
+  EXPECT_FALSE(IsUsableDownloadDir(JoinPath(dir.path16(), u"file"), 1));
   EXPECT_FALSE(IsUsableDownloadDir(u"", 1));
 }
 
-class SpecialFoldersTest : public ::testing::Test {
- protected:
-  SpecialFoldersTest()
-      : home_("HOME", dir_.path().c_str()),
-        data_("XDG_DATA_HOME", nullptr),
-        cache_("XDG_CACHE_HOME", nullptr),
-        config_("XDG_CONFIG_HOME", nullptr) {}
-  ScopedTempDir dir_;
-  ScopedEnv home_, data_, cache_, config_;
-};
-
-TEST_F(SpecialFoldersTest, DefaultsUnderHome) {
-  EXPECT_EQ(GetSpecialFolder(kCsidlProgramFilesX86), dir_.path16() + u"/.local/share");
-  EXPECT_EQ(GetSpecialFolder(kCsidlAppData), dir_.path16() + u"/.cache");
-  EXPECT_EQ(GetSpecialFolder(kCsidlDesktop), dir_.path16() + u"/Desktop");
-  EXPECT_EQ(GetSpecialFolder(5), u"");
-}
-
-TEST_F(SpecialFoldersTest, XdgVariablesWinWhenAbsolute) {
-  ScopedEnv data("XDG_DATA_HOME", "/data/home/");
-  ScopedEnv cache("XDG_CACHE_HOME", "relative/ignored");
-  EXPECT_EQ(GetSpecialFolder(kCsidlProgramFilesX86), u"/data/home");
-  EXPECT_EQ(GetSpecialFolder(kCsidlAppData), dir_.path16() + u"/.cache");
-}
-
-TEST_F(SpecialFoldersTest, DesktopFromUserDirs) {
+TEST(FileSystemTest, ReadWholeFileKeepsItsBoundAndRefusesFolders) {
+  ScopedTempDir dir;
+  const std::u16string file = JoinPath(dir.path16(), u"\u6587\u4ef6.bin");
+  const std::string bytes("MZ\0\x01\xff tail", 10);
+  varnik_test::WriteFile(nbase::Utf16ToUtf8(file), bytes);
   struct Case {
-    std::string line;
-    std::u16string expected;
+    std::u16string path;
+    uint64_t bound;
+    ReadFileResult result;
+    std::string content;
   };
   const Case cases[] = {
-      {"XDG_DESKTOP_DIR=\"$HOME/\xe6\xa1\x8c\xe9\x9d\xa2\"", dir_.path16() + u"/\u684c\u9762"},
-      {"# comment\n  XDG_DESKTOP_DIR=\"/abs/desk/\"", u"/abs/desk"},
-      {"XDG_DESKTOP_DIR=\"relative\"", dir_.path16() + u"/Desktop"},
-      {"XDG_DESKTOP_DIR=$HOME/unquoted", dir_.path16() + u"/Desktop"},
-      {"XDG_DOWNLOAD_DIR=\"$HOME/dl\"", dir_.path16() + u"/Desktop"},
+      {file, 10, ReadFileResult::kOk, bytes},
+      {file, 1 << 20, ReadFileResult::kOk, bytes},
+      {file, 9, ReadFileResult::kTooLarge, ""},
+      {dir.path16(), 1 << 20, ReadFileResult::kNotRegular, ""},
+      {JoinPath(dir.path16(), u"absent"), 1 << 20, ReadFileResult::kMissing, ""},
+      {std::u16string(u"a\0b", 3), 1 << 20, ReadFileResult::kMissing, ""},
   };
   for (const Case& c : cases) {
-    SCOPED_TRACE(c.line);
-    varnik_test::WriteFile(dir_.path() + "/.config/user-dirs.dirs", c.line + "\n");
-    EXPECT_EQ(GetSpecialFolder(kCsidlDesktop), c.expected);
+    std::string content = "stale";
+    EXPECT_EQ(ReadWholeFile(c.path, c.bound, &content), c.result) << nbase::Utf16ToUtf8(c.path);
+    EXPECT_EQ(content, c.content);
   }
-}
 
-TEST(PrivateTempFolderTest, CreatedPrivateAndReused) {
-  ScopedTempDir dir;
-  std::u16string folder = GetPrivateTempFolder(dir.path16());
-  std::string expected = dir.path() + "/varnik-" + std::to_string(geteuid());
-  ASSERT_EQ(folder, nbase::Utf8ToUtf16(expected));
-  struct stat st;
-  ASSERT_EQ(lstat(expected.c_str(), &st), 0);
-  EXPECT_EQ(st.st_mode & 0777, 0700u);
-  EXPECT_EQ(GetPrivateTempFolder(dir.path16()), folder);
-}
+  std::string head;
+  uint64_t size = 0;
+  ASSERT_TRUE(ReadFileHead(file, 2, &head, &size));
+  EXPECT_EQ(head, "MZ");
+  EXPECT_EQ(size, bytes.size());
+  ASSERT_TRUE(ReadFileHead(file, 4096, &head, &size));
+  EXPECT_EQ(head, bytes);
+  EXPECT_FALSE(ReadFileHead(dir.path16(), 2, &head, &size));
 
-TEST(PrivateTempFolderTest, RefusesWhatIsNotOurPrivateFolder) {
-  std::string name = "/varnik-" + std::to_string(geteuid());
-  {
-    ScopedTempDir dir;  // a planted link to a folder the attacker reads
-    std::filesystem::create_directory(dir.path() + "/elsewhere");
-    chmod((dir.path() + "/elsewhere").c_str(), 0700);
-    ASSERT_EQ(symlink((dir.path() + "/elsewhere").c_str(), (dir.path() + name).c_str()), 0);
-    EXPECT_EQ(GetPrivateTempFolder(dir.path16()), u"");
-  }
-  {
-    ScopedTempDir dir;  // open to others
-    ASSERT_EQ(mkdir((dir.path() + name).c_str(), 0700), 0);
-    chmod((dir.path() + name).c_str(), 0755);
-    EXPECT_EQ(GetPrivateTempFolder(dir.path16()), u"");
-  }
-  {
-    ScopedTempDir dir;  // a file in its place
-    varnik_test::WriteFile(dir.path() + name, "x");
-    EXPECT_EQ(GetPrivateTempFolder(dir.path16()), u"");
-  }
-  if (geteuid() == 0) {  // only root can give a folder to another user
-    ScopedTempDir dir;
-    ASSERT_EQ(mkdir((dir.path() + name).c_str(), 0700), 0);
-    ASSERT_EQ(chown((dir.path() + name).c_str(), 4242, 4242), 0);
-    EXPECT_EQ(GetPrivateTempFolder(dir.path16()), u"");
-  }
+  EXPECT_EQ(GetFileSize(file), static_cast<int64_t>(bytes.size()));
+  EXPECT_TRUE(RemoveFile(file));
+  EXPECT_EQ(GetFileSize(file), -1);
+  EXPECT_FALSE(RemoveFile(file));
 }
 
 }  // namespace

@@ -1,12 +1,10 @@
 #include "platform/system_info.h"
 
-#include <errno.h>
-
+#include "base/tick_count.h"
 #include "base/utf.h"
 #include "gtest/gtest.h"
 #include "platform/debug_output.h"
 #include "platform/product_hosts.h"
-#include "platform/tick_count.h"
 #include "tests/platform/test_support.h"
 
 namespace platform {
@@ -14,55 +12,29 @@ namespace {
 
 using varnik_test::ScopedEnv;
 
-TEST(SystemInfoTest, PrettyNameFromOsRelease) {
-  struct Case {
-    const char* content;
-    std::u16string name;
-  };
-  const Case cases[] = {
-      {"NAME=x\nPRETTY_NAME=\"Debian GNU/Linux 12 (bookworm)\"\n",
-       u"Debian GNU/Linux 12 (bookworm)"},
-      {"PRETTY_NAME='Single quoted'", u"Single quoted"},
-      {"PRETTY_NAME=Bare\r\n", u"Bare"},
-      {"PRETTY_NAME=\"Esc \\\"q\\\" \\\\\"\n", u"Esc \"q\" \\"},
-      {"PRETTY_NAME=\"first\"\nPRETTY_NAME=\"second\"\n", u"second"},
-      {"PRETTY_NAME=\"unterminated\n", u""},
-      {"NAME=only\n", u""},
-      {"", u""},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.content);
-    EXPECT_EQ(PrettyNameFromOsRelease(c.content), c.name);
-  }
+TEST(SystemInfoTest, NamesTheSystemAndItsBitness) {
   EXPECT_FALSE(GetOsName().empty());
+  if (sizeof(void*) == 8) {
+    EXPECT_EQ(GetBitnessText(), u"64bit");
+  }
 }
 
-TEST(SystemInfoTest, BitnessOfMachineNames) {
-  for (const char* machine : {"x86_64", "aarch64", "ppc64le", "s390x", "riscv64"}) {
-    EXPECT_EQ(BitnessTextForMachine(machine), u"64bit") << machine;
-  }
-  for (const char* machine : {"i686", "armv7l", "", "6"}) {
-    EXPECT_EQ(BitnessTextForMachine(machine), u"32bit") << machine;
-  }
-  std::u16string own = GetBitnessText();
-  EXPECT_EQ(own, sizeof(void*) == 8 ? u"64bit" : own);
-}
-
-TEST(SystemInfoTest, ErrorTextsHaveNoLineBreaks) {
-  EXPECT_EQ(SystemErrorText(ENOENT), u"No such file or directory");
-  EXPECT_EQ(SystemErrorText(0), u"Success");
+TEST(SystemInfoTest, ErrorTextsAreOneLine) {
+  EXPECT_FALSE(SystemErrorText(2).empty());
   EXPECT_EQ(SystemErrorText(-10002), u"");
-  EXPECT_EQ(SystemErrorText(100000), u"");
   for (int code = 0; code < 140; ++code) {
     std::u16string text = SystemErrorText(code);
     EXPECT_EQ(text.find_first_of(u"\r\n"), std::u16string::npos) << code;
+    if (!text.empty()) {
+      EXPECT_NE(text.back(), u' ') << code;
+    }
   }
 }
 
 TEST(SystemInfoTest, TickCountAdvances) {
-  uint32_t start = GetTickCount();
+  uint32_t start = nbase::GetTickCount();
   EXPECT_TRUE(
-      varnik_test::WaitFor([&] { return static_cast<uint32_t>(GetTickCount() - start) >= 2; }));
+      varnik_test::WaitFor([&] { return static_cast<uint32_t>(nbase::GetTickCount() - start) >= 2; }));
 }
 
 TEST(ProductHostsTest, OverrideOnlyForLoopbackHostPort) {

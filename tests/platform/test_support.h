@@ -1,6 +1,7 @@
 // Helpers for tests that use real files, real processes and real mounts:
-// temporary folders, scoped environment variables, and child processes with
-// a watchdog so that a hang fails the test instead of blocking the run.
+// temporary folders, scoped environment variables, and (Linux) child
+// processes with a watchdog so that a hang fails the test instead of
+// blocking the run. Paths are UTF-8 with the system's separators.
 #pragma once
 
 #include <functional>
@@ -8,7 +9,8 @@
 
 namespace varnik_test {
 
-// A fresh folder under $TMPDIR (default /tmp), removed with its contents.
+// A fresh folder in the system's temporary folder ($TMPDIR, default /tmp;
+// the user's temporary folder on Windows), removed with its contents.
 class ScopedTempDir {
  public:
   ScopedTempDir();
@@ -21,7 +23,8 @@ class ScopedTempDir {
 };
 
 // Sets (or with a null value, unsets) an environment variable for the
-// lifetime of the object.
+// lifetime of the object. (Windows has no empty variables: an empty value
+// unsets it too.)
 class ScopedEnv {
  public:
   ScopedEnv(const char* name, const char* value);
@@ -33,6 +36,7 @@ class ScopedEnv {
   std::string old_value_;
 };
 
+// Linux only from here to WriteFile.
 struct ChildResult {
   int exit_code = -1;  // -1 when the child did not exit normally
   int signal = 0;      // the signal that ended it, 0 when none

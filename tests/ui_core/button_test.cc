@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "base/tick_count.h"
 #include "ui/core/check_box.h"
 #include "ui/core/h_box.h"
 #include "ui/core/window.h"
@@ -63,7 +64,7 @@ TEST_F(ButtonTest, ClickSendsOneClickEventWithTimestampAndPosition) {
     seen = args;
     return true;
   });
-  const uint32_t before = GetTickCount32();
+  const uint32_t before = nbase::GetTickCount();
   Click(Point{10, 10});
   EXPECT_EQ(events_, (std::vector<int32_t>{kEventClick}));
   EXPECT_EQ(senders_[0], button_);

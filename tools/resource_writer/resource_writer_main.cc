@@ -1,5 +1,7 @@
-// varnik_resource_writer: writes, rewrites and reads the resource table that
-// the installer executable carries after its program bytes.
+// varnik_resource_writer: writes, rewrites and reads the resources of a built
+// installer: the resource table that a Linux executable carries after its
+// program bytes, or the PE resources of a Windows executable (an "MZ" file
+// with a PE header), whose existing resources it rewrites in place.
 //
 //   varnik_resource_writer EXE [--theme FILE] [--channel TEXT] [--version TEXT]
 //                              [--resource TYPE ID FILE]...
@@ -20,6 +22,8 @@
 
 #include "platform/embedded_resources.h"
 #include "platform/resource_table.h"
+#include "tools/resource_writer/pe_resource_command.h"
+#include "tools/resource_writer/pe_resource_file.h"
 
 namespace {
 
@@ -74,6 +78,11 @@ bool IsVersionText(const std::string& text) {
 int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   const std::string exe = argv[1];
+  std::string exe_bytes;
+  if (ReadFile(exe.c_str(), &exe_bytes) &&
+      resource_writer::PeResourceFile::LooksLikePe(exe_bytes)) {
+    return resource_writer::RunPeCommand(exe, std::move(exe_bytes), argc, argv);
+  }
   platform::ResourceTable table;
   platform::ResourceTable::ReadFromFile(exe, &table);  // none yet: start empty
 

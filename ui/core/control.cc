@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <utility>
 
+#include "base/tick_count.h"
 #include "ui/core/box.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/global_manager.h"
@@ -422,7 +423,7 @@ EventArgs Control::MakeEventArgs(int32_t type) const {
   EventArgs args;
   args.type = type;
   args.sender = const_cast<Control*>(this);
-  args.timestamp = GetTickCount32();
+  args.timestamp = nbase::GetTickCount();
   if (window_) args.mouse_point = window_->GetLastMousePos();
   return args;
 }

@@ -1,6 +1,5 @@
 #include "ui/core/event_args.h"
 
-#include <chrono>
 
 namespace ui {
 
@@ -58,13 +57,6 @@ int32_t EventTypeFromName(std::u16string_view name) {
     if (e.name == name) return e.code;
   }
   return kEventUnknown;
-}
-
-uint32_t GetTickCount32() {
-  auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(
-                std::chrono::steady_clock::now().time_since_epoch())
-                .count();
-  return static_cast<uint32_t>(ms);
 }
 
 }  // namespace ui

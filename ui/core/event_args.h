@@ -89,7 +89,4 @@ struct EventArgs {
 // of the same control and the bubbled handlers of its boxes do not see it.
 using EventCallback = std::function<bool(const EventArgs&)>;
 
-// The monotonic millisecond tick used as event time stamps.
-uint32_t GetTickCount32();
-
 }  // namespace ui

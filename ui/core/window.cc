@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "base/string_util.h"
+#include "base/tick_count.h"
 #include "ui/core/box.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/image_size_reader.h"
@@ -187,7 +188,7 @@ void Window::SendMouse(Control* target, int32_t type, Point point) {
   EventArgs args;
   args.type = type;
   args.sender = target;
-  args.timestamp = GetTickCount32();
+  args.timestamp = nbase::GetTickCount();
   args.mouse_point = point;
   target->Event(args);
 }
@@ -304,7 +305,7 @@ void Window::SendKey(int32_t type, int32_t key, uint32_t modifiers) {
   EventArgs args;
   args.type = type;
   args.sender = focus_;
-  args.timestamp = GetTickCount32();
+  args.timestamp = nbase::GetTickCount();
   args.mouse_point = last_mouse_;
   args.key = key;
   args.modifiers = modifiers;
@@ -332,7 +333,7 @@ void Window::SetFocus(Control* control) {
     EventArgs args;
     args.type = kEventKillFocus;
     args.sender = old;
-    args.timestamp = GetTickCount32();
+    args.timestamp = nbase::GetTickCount();
     args.mouse_point = last_mouse_;
     old->Event(args);
   }
@@ -340,7 +341,7 @@ void Window::SetFocus(Control* control) {
     EventArgs args;
     args.type = kEventSetFocus;
     args.sender = focus_;
-    args.timestamp = GetTickCount32();
+    args.timestamp = nbase::GetTickCount();
     args.mouse_point = last_mouse_;
     focus_->Event(args);
   }
