@@ -8,6 +8,9 @@
 add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0A00 WINVER=0x0A00 NOMINMAX
                         WIN32_LEAN_AND_MEAN)
 
+# zlib as a static archive (the platform module prefers import libraries).
+set(ZLIB_USE_STATIC_LIBS ON)
+
 # GoogleTest from Debian's sources, built for the target.
 set(VARNIK_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
