@@ -55,3 +55,13 @@ varnik_host_tool(varnik_resource_writer tools/resource_writer/varnik_resource_wr
 set(VARNIK_SKIN_PACKAGE ${VARNIK_HOST_BUILD_DIR}/resources/skin.zip CACHE INTERNAL
     "The packed skin (THEME resource 136)")
 set(VARNIK_WINE_DRIVE "Z:" CACHE INTERNAL "Prefix that turns a host path into a Wine path")
+
+# Every Wine program of a test run shares the build's private X server (see
+# cmake/wine-display); it starts before the first test and stops after the
+# last.
+add_test(NAME wine_display_start
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/wine-display start ${CMAKE_BINARY_DIR}/wine)
+add_test(NAME wine_display_stop
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/wine-display stop ${CMAKE_BINARY_DIR}/wine)
+set_tests_properties(wine_display_start PROPERTIES FIXTURES_SETUP wine_display TIMEOUT 300)
+set_tests_properties(wine_display_stop PROPERTIES FIXTURES_CLEANUP wine_display TIMEOUT 60)

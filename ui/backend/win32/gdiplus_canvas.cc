@@ -1,0 +1,271 @@
+#include "ui/backend/win32/gdiplus_canvas.h"
+
+#include <algorithm>
+
+#include "ui/backend/win32/gdiplus_fonts.h"
+#include "ui/core/label.h"
+
+namespace ui {
+
+namespace {
+
+// The selection's colours: white text on a strong blue.
+constexpr uint32_t kSelectionBack = 0xFF3399FF;
+constexpr uint32_t kSelectionText = 0xFFFFFFFF;
+// GDI+ measures at most this many character ranges in one call.
+constexpr size_t kRangesPerCall = 32;
+
+Gdiplus::Color ToColor(uint32_t argb) { return Gdiplus::Color(static_cast<Gdiplus::ARGB>(argb)); }
+
+Gdiplus::RectF ToRectF(const RectD& r) {
+  return Gdiplus::RectF(static_cast<Gdiplus::REAL>(r.left), static_cast<Gdiplus::REAL>(r.top),
+                        static_cast<Gdiplus::REAL>(r.Width()),
+                        static_cast<Gdiplus::REAL>(r.Height()));
+}
+
+// Shrinks two opposite corner sizes in proportion when they exceed `limit`.
+std::pair<double, double> FitCorners(double a, double b, double limit) {
+  a = std::max(0.0, a);
+  b = std::max(0.0, b);
+  if (a + b <= limit) return {a, b};
+  const double k = a + b > 0 ? limit / (a + b) : 0;
+  return {a * k, b * k};
+}
+
+}  // namespace
+
+GdiplusCanvas::GdiplusCanvas(Gdiplus::Bitmap* target, Point origin)
+    : target_(target), origin_(origin) {
+  Layer layer;
+  layer.graphics = std::make_unique<Gdiplus::Graphics>(target_);
+  SetUp(layer.graphics.get());
+  layers_.push_back(std::move(layer));
+}
+
+GdiplusCanvas::~GdiplusCanvas() = default;
+
+void GdiplusCanvas::SetUp(Gdiplus::Graphics* graphics) {
+  graphics->SetPageUnit(Gdiplus::UnitPixel);
+  graphics->SetTextRenderingHint(GdiplusFonts::kRenderingHint);
+  graphics->SetCompositingQuality(Gdiplus::CompositingQualityHighSpeed);
+  graphics->SetSmoothingMode(Gdiplus::SmoothingModeNone);
+  // Pixel centres at half coordinates, as cairo has them: an image drawn at
+  // its own size lands on whole pixels.
+  graphics->SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
+  graphics->TranslateTransform(static_cast<Gdiplus::REAL>(origin_.x),
+                               static_cast<Gdiplus::REAL>(origin_.y));
+}
+
+void GdiplusCanvas::Clear(uint32_t argb) {
+  Gdiplus::GraphicsState state = graphics()->Save();
+  graphics()->ResetClip();
+  graphics()->Clear(ToColor(argb));
+  graphics()->Restore(state);
+}
+
+void GdiplusCanvas::PushClip(const Rect& rect) {
+  clips_.push_back(graphics()->Save());
+  graphics()->IntersectClip(Gdiplus::Rect(rect.left, rect.top, rect.Width(), rect.Height()));
+}
+
+void GdiplusCanvas::PopClip() {
+  if (clips_.empty()) return;
+  graphics()->Restore(clips_.back());
+  clips_.pop_back();
+}
+
+void GdiplusCanvas::BeginGroup() {
+  Layer layer;
+  layer.bitmap = std::make_unique<Gdiplus::Bitmap>(target_->GetWidth(), target_->GetHeight(),
+                                                   PixelFormat32bppPARGB);
+  layer.graphics = std::make_unique<Gdiplus::Graphics>(layer.bitmap.get());
+  SetUp(layer.graphics.get());
+  layer.graphics->Clear(Gdiplus::Color(0, 0, 0, 0));
+  // The group sees the clip that is in force where it begins.
+  Gdiplus::Region clip;
+  graphics()->GetClip(&clip);
+  layer.graphics->SetClip(&clip);
+  layers_.push_back(std::move(layer));
+}
+
+void GdiplusCanvas::EndGroup(double opacity) {
+  if (layers_.size() < 2) return;
+  Layer layer = std::move(layers_.back());
+  layers_.pop_back();
+  layer.graphics.reset();
+  Gdiplus::ColorMatrix matrix = {{{1, 0, 0, 0, 0},
+                                  {0, 1, 0, 0, 0},
+                                  {0, 0, 1, 0, 0},
+                                  {0, 0, 0, static_cast<Gdiplus::REAL>(opacity), 0},
+                                  {0, 0, 0, 0, 1}}};
+  Gdiplus::ImageAttributes attributes;
+  attributes.SetColorMatrix(&matrix);
+  Gdiplus::Graphics* below = graphics();
+  Gdiplus::GraphicsState state = below->Save();
+  below->ResetTransform();
+  const INT w = static_cast<INT>(target_->GetWidth());
+  const INT h = static_cast<INT>(target_->GetHeight());
+  below->SetInterpolationMode(Gdiplus::InterpolationModeNearestNeighbor);
+  below->DrawImage(layer.bitmap.get(), Gdiplus::Rect(0, 0, w, h), 0, 0, w, h, Gdiplus::UnitPixel,
+                   &attributes);
+  below->Restore(state);
+}
+
+void GdiplusCanvas::FillRect(const Rect& rect, uint32_t argb) {
+  if ((argb >> 24) == 0 || rect.IsEmpty()) return;
+  Gdiplus::SolidBrush brush(ToColor(argb));
+  graphics()->FillRectangle(&brush, rect.left, rect.top, rect.Width(), rect.Height());
+}
+
+void GdiplusCanvas::DrawImagePart(Gdiplus::Bitmap* image, const RectD& source, const RectD& target,
+                                  double opacity) {
+  if (!image || source.Width() <= 0 || source.Height() <= 0 || target.Width() <= 0 ||
+      target.Height() <= 0 || opacity <= 0) {
+    return;
+  }
+  Gdiplus::ImageAttributes attributes;
+  // Sampling at the part's edges repeats the edge instead of reading the
+  // neighbouring part.
+  attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
+  if (opacity < 1.0) {
+    Gdiplus::ColorMatrix matrix = {{{1, 0, 0, 0, 0},
+                                    {0, 1, 0, 0, 0},
+                                    {0, 0, 1, 0, 0},
+                                    {0, 0, 0, static_cast<Gdiplus::REAL>(opacity), 0},
+                                    {0, 0, 0, 0, 1}}};
+    attributes.SetColorMatrix(&matrix);
+  }
+  const bool same_size = target.Width() == source.Width() && target.Height() == source.Height();
+  graphics()->SetInterpolationMode(same_size ? Gdiplus::InterpolationModeNearestNeighbor
+                                             : Gdiplus::InterpolationModeHighQualityBilinear);
+  graphics()->DrawImage(image, ToRectF(target), static_cast<Gdiplus::REAL>(source.left),
+                        static_cast<Gdiplus::REAL>(source.top),
+                        static_cast<Gdiplus::REAL>(source.Width()),
+                        static_cast<Gdiplus::REAL>(source.Height()), Gdiplus::UnitPixel,
+                        &attributes);
+}
+
+void GdiplusCanvas::DrawNineGrid(Gdiplus::Bitmap* image, const RectD& source,
+                                 const Rect& source_corners, const Rect& target,
+                                 const Rect& target_corners, double opacity) {
+  if (!image || target.IsEmpty()) return;
+  auto [scl, scr] = FitCorners(source_corners.left, source_corners.right, source.Width());
+  auto [sct, scb] = FitCorners(source_corners.top, source_corners.bottom, source.Height());
+  auto [dcl, dcr] = FitCorners(target_corners.left, target_corners.right, target.Width());
+  auto [dct, dcb] = FitCorners(target_corners.top, target_corners.bottom, target.Height());
+  const double sx[4] = {source.left, source.left + scl, source.right - scr, source.right};
+  const double sy[4] = {source.top, source.top + sct, source.bottom - scb, source.bottom};
+  const double dx[4] = {double(target.left), target.left + dcl, target.right - dcr,
+                        double(target.right)};
+  const double dy[4] = {double(target.top), target.top + dct, target.bottom - dcb,
+                        double(target.bottom)};
+  for (int row = 0; row < 3; ++row) {
+    for (int col = 0; col < 3; ++col) {
+      DrawImagePart(image, RectD{sx[col], sy[row], sx[col + 1], sy[row + 1]},
+                    RectD{dx[col], dy[row], dx[col + 1], dy[row + 1]}, opacity);
+    }
+  }
+}
+
+void GdiplusCanvas::DrawText(const Rect& rect, std::u16string_view text, const FontSpec& font,
+                             uint32_t argb, uint32_t style) {
+  if (text.empty() || rect.IsEmpty() || (argb >> 24) == 0) return;
+  const bool single_line = (style & kTextSingleLine) != 0;
+  const std::wstring wide =
+      single_line ? GdiplusFonts::SingleLineText(text) : std::wstring(text.begin(), text.end());
+  // A single line narrower than its text ends in an ellipsis, as the
+  // measurer's callers expect of a label.
+  std::unique_ptr<Gdiplus::StringFormat> format(GdiplusFonts::NewFormat(!single_line, single_line));
+  format->SetAlignment((style & kTextCenter)  ? Gdiplus::StringAlignmentCenter
+                       : (style & kTextRight) ? Gdiplus::StringAlignmentFar
+                                              : Gdiplus::StringAlignmentNear);
+  format->SetLineAlignment((style & kTextBottom)    ? Gdiplus::StringAlignmentFar
+                           : (style & kTextVCenter) ? Gdiplus::StringAlignmentCenter
+                                                    : Gdiplus::StringAlignmentNear);
+  Gdiplus::SolidBrush brush(ToColor(argb));
+  PushClip(rect);
+  graphics()->DrawString(wide.c_str(), static_cast<INT>(wide.size()), GdiplusFonts::Get(font),
+                         Gdiplus::RectF(static_cast<Gdiplus::REAL>(rect.left),
+                                        static_cast<Gdiplus::REAL>(rect.top),
+                                        static_cast<Gdiplus::REAL>(rect.Width()),
+                                        static_cast<Gdiplus::REAL>(rect.Height())),
+                         format.get(), &brush);
+  PopClip();
+}
+
+std::vector<Gdiplus::RectF> GdiplusCanvas::RangeBoxes(const std::wstring& text,
+                                                      const FontSpec& font, int32_t wrap_width,
+                                                      TextRange range) {
+  std::vector<Gdiplus::RectF> boxes;
+  range.end = std::min(range.end, text.size());
+  if (range.start >= range.end) return boxes;
+  std::unique_ptr<Gdiplus::StringFormat> format(GdiplusFonts::NewFormat(wrap_width > 0, false));
+  const Gdiplus::RectF layout(0, 0, wrap_width > 0 ? static_cast<Gdiplus::REAL>(wrap_width) : 1e6f,
+                              1e6f);
+  Gdiplus::Region regions[kRangesPerCall];
+  for (size_t first = range.start; first < range.end; first += kRangesPerCall) {
+    std::vector<Gdiplus::CharacterRange> ranges;
+    for (size_t i = first; i < std::min(range.end, first + kRangesPerCall); ++i) {
+      ranges.emplace_back(static_cast<INT>(i), 1);
+    }
+    format->SetMeasurableCharacterRanges(static_cast<INT>(ranges.size()), ranges.data());
+    if (graphics()->MeasureCharacterRanges(text.c_str(), static_cast<INT>(text.size()),
+                                           GdiplusFonts::Get(font), layout, format.get(),
+                                           static_cast<INT>(ranges.size()),
+                                           regions) != Gdiplus::Ok) {
+      continue;
+    }
+    for (size_t r = 0; r < ranges.size(); ++r) {
+      Gdiplus::RectF box;
+      regions[r].GetBounds(&box, graphics());
+      if (box.Width > 0 && box.Height > 0) boxes.push_back(box);
+    }
+  }
+  return boxes;
+}
+
+void GdiplusCanvas::DrawEditText(Point origin, std::u16string_view text, const FontSpec& font,
+                                 uint32_t argb, int32_t wrap_width, TextRange selection,
+                                 TextRange underline) {
+  if (text.empty()) return;
+  const std::wstring wide = wrap_width > 0 ? std::wstring(text.begin(), text.end())
+                                           : GdiplusFonts::SingleLineText(text);
+  std::unique_ptr<Gdiplus::StringFormat> format(GdiplusFonts::NewFormat(wrap_width > 0, false));
+  const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(origin.x),
+                              static_cast<Gdiplus::REAL>(origin.y),
+                              wrap_width > 0 ? static_cast<Gdiplus::REAL>(wrap_width) : 1e6f, 1e6f);
+  Gdiplus::Font* gdi_font = GdiplusFonts::Get(font);
+  Gdiplus::SolidBrush brush(ToColor(argb));
+  graphics()->DrawString(wide.c_str(), static_cast<INT>(wide.size()), gdi_font, layout,
+                         format.get(), &brush);
+  auto shifted = [&origin](Gdiplus::RectF box) {
+    box.X += static_cast<Gdiplus::REAL>(origin.x);
+    box.Y += static_cast<Gdiplus::REAL>(origin.y);
+    return box;
+  };
+  const std::vector<Gdiplus::RectF> selected = RangeBoxes(wide, font, wrap_width, selection);
+  if (!selected.empty()) {
+    // The highlight, then the same text again in white, only inside it.
+    Gdiplus::SolidBrush back(ToColor(kSelectionBack));
+    Gdiplus::SolidBrush fore(ToColor(kSelectionText));
+    Gdiplus::Region region;
+    region.MakeEmpty();
+    for (const Gdiplus::RectF& box : selected) {
+      graphics()->FillRectangle(&back, shifted(box));
+      region.Union(shifted(box));
+    }
+    Gdiplus::GraphicsState state = graphics()->Save();
+    graphics()->SetClip(&region, Gdiplus::CombineModeIntersect);
+    graphics()->DrawString(wide.c_str(), static_cast<INT>(wide.size()), gdi_font, layout,
+                           format.get(), &fore);
+    graphics()->Restore(state);
+  }
+  Gdiplus::Pen pen(ToColor(argb | 0xFF000000u), 1.0f);
+  for (const Gdiplus::RectF& box : RangeBoxes(wide, font, wrap_width, underline)) {
+    const Gdiplus::RectF at = shifted(box);
+    const Gdiplus::REAL y = at.Y + at.Height - 1;
+    graphics()->DrawLine(&pen, at.X, y, at.X + at.Width, y);
+  }
+}
+
+}  // namespace ui

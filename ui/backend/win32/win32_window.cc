@@ -1,0 +1,533 @@
+#include "ui/backend/win32/win32_window.h"
+
+#include <imm.h>
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cmath>
+#include <mutex>
+
+#include "base/utf.h"
+#include "platform/debug_output.h"
+#include "ui/core/button.h"
+#include "ui/core/dpi_scale.h"
+#include "ui/core/event_args.h"
+#include "ui/core/rich_edit.h"
+#include "ui/core/window.h"
+
+namespace ui {
+
+namespace {
+
+constexpr wchar_t kWindowClass[] = L"VarnikWindow";
+// The skin's drop shadow, relative to the window's layout; its corner at
+// 100 % is also how far it reaches past the client area.
+constexpr char16_t kShadowImage[] = u"file='../public/bk/bk_shadow.png' corner='30,30,30,30'";
+constexpr int32_t kShadowCorner = 30;
+
+void RegisterWindowClassOnce(WNDPROC procedure) {
+  static std::once_flag once;
+  std::call_once(once, [procedure] {
+    WNDCLASSEXW window_class{};
+    window_class.cbSize = sizeof window_class;
+    window_class.style = CS_DBLCLKS;
+    window_class.lpfnWndProc = procedure;
+    window_class.hInstance = GetModuleHandleW(nullptr);
+    window_class.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    window_class.lpszClassName = kWindowClass;
+    RegisterClassExW(&window_class);
+  });
+}
+
+std::wstring ToWide(const std::string& utf8) {
+  const std::u16string text = nbase::Utf8ToUtf16(utf8);
+  return std::wstring(text.begin(), text.end());
+}
+
+std::string SystemErrorText(DWORD code) {
+  wchar_t* buffer = nullptr;
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  std::u16string text(buffer, buffer + length);
+  if (buffer) LocalFree(buffer);
+  while (!text.empty() && (text.back() == u'\n' || text.back() == u'\r')) text.pop_back();
+  return "error " + std::to_string(code) + (text.empty() ? "" : ": " + nbase::Utf16ToUtf8(text));
+}
+
+// The clipboard's text, or empty.
+std::u16string ReadClipboardText(HWND owner) {
+  std::u16string text;
+  if (!OpenClipboard(owner)) return text;
+  if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* chars = static_cast<const char16_t*>(GlobalLock(data))) {
+      text = chars;
+      GlobalUnlock(data);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
+void WriteClipboardText(HWND owner, const std::u16string& text) {
+  if (!OpenClipboard(owner)) return;
+  EmptyClipboard();
+  const size_t bytes = (text.size() + 1) * sizeof(char16_t);
+  if (HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    if (void* chars = GlobalLock(data)) {
+      std::copy(text.c_str(), text.c_str() + text.size() + 1, static_cast<char16_t*>(chars));
+      GlobalUnlock(data);
+      if (!SetClipboardData(CF_UNICODETEXT, data)) GlobalFree(data);
+    } else {
+      GlobalFree(data);
+    }
+  }
+  CloseClipboard();
+}
+
+}  // namespace
+
+Win32Window::Win32Window(Window* window) : window_(window) {}
+
+Win32Window::~Win32Window() { Destroy(); }
+
+Size Win32Window::WindowSizeFor(Size client) const {
+  return Size{client.cx + 2 * shadow_margin_, client.cy + 2 * shadow_margin_};
+}
+
+bool Win32Window::Create(Win32Window* owner, const std::string& title) {
+  if (hwnd_) return true;
+  RegisterWindowClassOnce(&Win32Window::WindowProc);
+  owner_ = owner;
+  window_->LayoutIfNeeded();
+  Size size = window_->GetInitialSize();
+  if (size.cx <= 0 || size.cy <= 0) size = window_->GetClientSize();
+  size.cx = std::max(1, size.cx);
+  size.cy = std::max(1, size.cy);
+  if (window_->GetClientSize() != size) window_->Resize(size);
+  shadow_margin_ = window_->IsShadowAttached() ? DpiScale::Scale(kShadowCorner) : 0;
+  const Size outer = WindowSizeFor(size);
+  // A pop-up without the system's frame (the skin draws everything), with
+  // the system menu and minimising for the task bar; only top-level
+  // windows get a task-bar button.
+  const DWORD style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX;
+  const DWORD ex_style = WS_EX_LAYERED | (owner_ ? 0 : WS_EX_APPWINDOW);
+  hwnd_ = CreateWindowExW(ex_style, kWindowClass, ToWide(title).c_str(), style, CW_USEDEFAULT,
+                          CW_USEDEFAULT, outer.cx, outer.cy, owner_ ? owner_->hwnd_ : nullptr,
+                          nullptr, GetModuleHandleW(nullptr), this);
+  if (!hwnd_) {
+    last_error_ = SystemErrorText(::GetLastError());
+    return false;
+  }
+  loop_ = nbase::MessageLoop::current();
+  if (loop_) loop_->AddTaskObserver(this);
+  ever_painted_ = false;
+  return true;
+}
+
+void Win32Window::Destroy() {
+  if (!hwnd_) return;
+  if (loop_ && loop_ == nbase::MessageLoop::current()) loop_->RemoveTaskObserver(this);
+  loop_ = nullptr;
+  HWND hwnd = hwnd_;
+  hwnd_ = nullptr;
+  SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
+  DestroyWindow(hwnd);
+  ReleaseFrame();
+}
+
+void Win32Window::SetTitle(const std::string& title) {
+  if (hwnd_) SetWindowTextW(hwnd_, ToWide(title).c_str());
+}
+
+void Win32Window::Show(bool activate) {
+  if (!hwnd_) return;
+  // A layered window shows nothing until its first frame is given.
+  PaintNow();
+  ShowWindow(hwnd_, activate ? SW_SHOWNORMAL : SW_SHOWNA);
+  if (activate) SetForeground();
+}
+
+void Win32Window::Hide() {
+  if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
+}
+
+bool Win32Window::IsVisible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+
+void Win32Window::CenterWindow() {
+  if (!hwnd_) return;
+  RECT area{};
+  if (owner_ && owner_->hwnd_) {
+    // The owner's client area, without its shadow.
+    GetWindowRect(owner_->hwnd_, &area);
+    InflateRect(&area, -owner_->shadow_margin_, -owner_->shadow_margin_);
+  } else {
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(hwnd_, MONITOR_DEFAULTTOPRIMARY), &monitor)) return;
+    area = monitor.rcWork;
+  }
+  const Size client = window_->GetClientSize();
+  const int x = area.left + (area.right - area.left - client.cx) / 2 - shadow_margin_;
+  const int y = area.top + (area.bottom - area.top - client.cy) / 2 - shadow_margin_;
+  SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void Win32Window::Raise() {
+  if (!hwnd_) return;
+  // To the front of every window, then back among the ordinary ones.
+  SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+void Win32Window::SetForeground() {
+  if (!hwnd_) return;
+  SetForegroundWindow(hwnd_);
+  SetFocus(hwnd_);
+}
+
+void Win32Window::Resize(Size size) {
+  if (size.cx <= 0 || size.cy <= 0) return;
+  window_->Resize(size);
+  if (hwnd_) {
+    const Size outer = WindowSizeFor(size);
+    SetWindowPos(hwnd_, nullptr, 0, 0, outer.cx, outer.cy,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  PaintIfNeeded();
+}
+
+Point Win32Window::GetPosition() const {
+  RECT rect{};
+  if (hwnd_) GetWindowRect(hwnd_, &rect);
+  return Point{rect.left + shadow_margin_, rect.top + shadow_margin_};
+}
+
+Rect Win32Window::GetClientRect() const {
+  const Size s = window_->GetClientSize();
+  return Rect{0, 0, s.cx, s.cy};
+}
+
+void Win32Window::SetEnabled(bool enabled) {
+  window_->SetWindowEnabled(enabled);
+  // A disabled window loses its pressed and hovered controls.
+  if (!enabled) window_->OnMouseLeaveWindow();
+  if (hwnd_) EnableWindow(hwnd_, enabled ? TRUE : FALSE);
+}
+
+bool Win32Window::IsEnabled() const { return window_->IsWindowEnabled(); }
+
+void Win32Window::SetOpacity(float opacity) {
+  opacity_ = static_cast<BYTE>(std::lround(std::clamp(opacity, 0.0f, 1.0f) * 255));
+  if (hwnd_ && ever_painted_) PaintNow();
+}
+
+void Win32Window::RequestClose(uint32_t code) {
+  nbase::MessageLoop* loop = nbase::MessageLoop::current();
+  if (!loop) {
+    FinalClose(code);
+    return;
+  }
+  loop->PostTask(ToWeakCallback([this, code] { FinalClose(code); }));
+}
+
+void Win32Window::FinalClose(uint32_t code) {
+  if (close_handler_) {
+    // A copy: the handler may delete this object.
+    CloseHandler handler = close_handler_;
+    handler(code);
+    return;
+  }
+  Destroy();
+}
+
+bool Win32Window::PaintIfNeeded() {
+  if (!IsVisible()) return false;
+  const bool changed = !ever_painted_ || window_->PaintRequests() != painted_requests_ ||
+                       window_->IsLayoutDirty() || window_->GetClientSize() != painted_size_;
+  if (!changed) return false;
+  PaintNow();
+  return true;
+}
+
+void Win32Window::ReleaseFrame() {
+  frame_bitmap_.reset();
+  if (frame_dc_) {
+    SelectObject(frame_dc_, frame_old_);
+    DeleteDC(frame_dc_);
+    frame_dc_ = nullptr;
+  }
+  if (frame_dib_) {
+    DeleteObject(frame_dib_);
+    frame_dib_ = nullptr;
+  }
+  frame_bits_ = nullptr;
+  frame_size_ = Size();
+}
+
+bool Win32Window::EnsureFrame(int32_t width, int32_t height) {
+  if (frame_bitmap_ && frame_size_ == Size{width, height}) return true;
+  ReleaseFrame();
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = -height;  // top-down rows
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 32;
+  info.bmiHeader.biCompression = BI_RGB;
+  frame_dc_ = CreateCompatibleDC(nullptr);
+  frame_dib_ = CreateDIBSection(frame_dc_, &info, DIB_RGB_COLORS, &frame_bits_, nullptr, 0);
+  if (!frame_dc_ || !frame_dib_ || !frame_bits_) {
+    ReleaseFrame();
+    return false;
+  }
+  frame_old_ = SelectObject(frame_dc_, frame_dib_);
+  // GDI+ draws straight into the section's premultiplied pixels, which is
+  // what UpdateLayeredWindow reads.
+  frame_bitmap_ = std::make_unique<Gdiplus::Bitmap>(width, height, width * 4,
+                                                    PixelFormat32bppPARGB,
+                                                    static_cast<BYTE*>(frame_bits_));
+  frame_size_ = Size{width, height};
+  return frame_bitmap_->GetLastStatus() == Gdiplus::Ok;
+}
+
+void Win32Window::PaintNow() {
+  if (!hwnd_) return;
+  window_->LayoutIfNeeded();
+  const Size client = window_->GetClientSize();
+  const Size outer = WindowSizeFor(client);
+  if (!EnsureFrame(outer.cx, outer.cy)) return;
+  {
+    GdiplusCanvas canvas(frame_bitmap_.get(), Point{shadow_margin_, shadow_margin_});
+    canvas.Clear(0);
+    if (shadow_margin_ > 0) {
+      const Rect around{-shadow_margin_, -shadow_margin_, client.cx + shadow_margin_,
+                        client.cy + shadow_margin_};
+      renderer_.DrawImage(&canvas, around, kShadowImage, window_->GetLayoutPath());
+    }
+    renderer_.PaintWindow(&canvas, window_);
+  }
+  RECT window_rect{};
+  GetWindowRect(hwnd_, &window_rect);
+  POINT position{window_rect.left, window_rect.top};
+  SIZE size{outer.cx, outer.cy};
+  POINT source{0, 0};
+  BLENDFUNCTION blend{AC_SRC_OVER, 0, opacity_, AC_SRC_ALPHA};
+  UpdateLayeredWindow(hwnd_, nullptr, &position, &size, frame_dc_, &source, 0, &blend, ULW_ALPHA);
+  painted_requests_ = window_->PaintRequests();
+  painted_size_ = client;
+  ever_painted_ = true;
+  ++frames_drawn_;
+}
+
+bool Win32Window::IsDragPoint(Point point) const {
+  const Size size = window_->GetClientSize();
+  const Rect& caption = window_->GetCaptionRect();
+  // Left and right are insets from the sides; top and bottom are offsets.
+  if (point.x < caption.left || point.x >= size.cx - caption.right || point.y < caption.top ||
+      point.y >= caption.bottom) {
+    return false;
+  }
+  Control* root = window_->GetRoot();
+  Control* hit = root ? root->FindControlAt(point) : nullptr;
+  // Controls that take clicks keep them; the rest of the caption drags.
+  return !(dynamic_cast<Button*>(hit) || dynamic_cast<RichEdit*>(hit));
+}
+
+Point Win32Window::ClientPoint(LPARAM lparam) const {
+  return Point{GET_X_LPARAM(lparam) - shadow_margin_, GET_Y_LPARAM(lparam) - shadow_margin_};
+}
+
+LRESULT Win32Window::HitTest(LPARAM screen_point) const {
+  POINT p{GET_X_LPARAM(screen_point), GET_Y_LPARAM(screen_point)};
+  ScreenToClient(hwnd_, &p);
+  const Point client{p.x - shadow_margin_, p.y - shadow_margin_};
+  const Size size = window_->GetClientSize();
+  // The shadow takes no clicks.
+  if (client.x < 0 || client.y < 0 || client.x >= size.cx || client.y >= size.cy) {
+    return HTTRANSPARENT;
+  }
+  if (!window_->IsWindowEnabled()) return HTCLIENT;
+  return IsDragPoint(client) ? HTCAPTION : HTCLIENT;
+}
+
+bool Win32Window::SetCursorForPoint() {
+  POINT p{};
+  GetCursorPos(&p);
+  ScreenToClient(hwnd_, &p);
+  const Point client{p.x - shadow_margin_, p.y - shadow_margin_};
+  Control* root = window_->GetRoot();
+  Control* hit = root ? root->FindControlAt(client) : nullptr;
+  LPCWSTR cursor = IDC_ARROW;
+  if (hit && hit->IsEnabled() && window_->IsWindowEnabled()) {
+    if (hit->GetCursorType() == kCursorHand) cursor = IDC_HAND;
+    if (hit->GetCursorType() == kCursorIBeam) cursor = IDC_IBEAM;
+  }
+  SetCursor(LoadCursorW(nullptr, cursor));
+  return true;
+}
+
+void Win32Window::HandleKeyDown(WPARAM key) {
+  const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
+  const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
+  const auto code = static_cast<int32_t>(key);
+  if (ctrl && window_->IsWindowEnabled()) {
+    // Clipboard keys of the focused edit field: paste replaces the
+    // selection, copy takes the selection, cut also removes it.
+    auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus());
+    if (edit && code == 'V') {
+      const std::u16string text = ReadClipboardText(hwnd_);
+      if (!text.empty()) edit->InsertText(text);
+      return;
+    }
+    if (edit && code == 'C') {
+      const std::u16string selected = edit->Copy();
+      if (!selected.empty()) WriteClipboardText(hwnd_, selected);
+      return;
+    }
+    if (edit && code == 'X') {
+      std::u16string cut;
+      if (edit->Cut(&cut)) WriteClipboardText(hwnd_, cut);
+      return;
+    }
+  }
+  uint32_t modifiers = 0;
+  if (shift) modifiers |= kModShift;
+  if (ctrl) modifiers |= kModControl;
+  window_->OnKeyDown(code, modifiers);
+}
+
+void Win32Window::SetComposition(const std::u16string& text) {
+  composition_ = text;
+  if (auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus())) edit->SetCompositionText(text);
+  window_->Invalidate();
+}
+
+void Win32Window::PlaceImeWindow() {
+  // The candidate list opens under the focused edit field's text.
+  auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus());
+  HIMC context = ImmGetContext(hwnd_);
+  if (!context) return;
+  if (edit) {
+    const Rect text = edit->GetTextRect();
+    COMPOSITIONFORM composition{};
+    composition.dwStyle = CFS_POINT;
+    composition.ptCurrentPos = POINT{text.left + shadow_margin_, text.top + shadow_margin_};
+    ImmSetCompositionWindow(context, &composition);
+    CANDIDATEFORM candidate{};
+    candidate.dwStyle = CFS_CANDIDATEPOS;
+    candidate.ptCurrentPos = POINT{text.left + shadow_margin_, text.bottom + shadow_margin_};
+    ImmSetCandidateWindow(context, &candidate);
+  }
+  ImmReleaseContext(hwnd_, context);
+}
+
+void Win32Window::HandleImeComposition(LPARAM flags) {
+  HIMC context = ImmGetContext(hwnd_);
+  if (!context) return;
+  auto read = [context](DWORD which) {
+    const LONG bytes = ImmGetCompositionStringW(context, which, nullptr, 0);
+    std::u16string text(bytes > 0 ? static_cast<size_t>(bytes) / sizeof(char16_t) : 0, u'\0');
+    if (!text.empty()) ImmGetCompositionStringW(context, which, text.data(), bytes);
+    return text;
+  };
+  if (flags & GCS_RESULTSTR) {
+    // The composed text is typed, as if its characters were keys.
+    const std::u16string result = read(GCS_RESULTSTR);
+    SetComposition(u"");
+    for (char16_t unit : result) window_->OnChar(unit);
+  }
+  if (flags & GCS_COMPSTR) SetComposition(read(GCS_COMPSTR));
+  ImmReleaseContext(hwnd_, context);
+}
+
+LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (message == WM_NCCREATE) {
+    auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
+    SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+  }
+  auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  if (!self || !self->hwnd_) {
+    // Messages of creation (before hwnd_ is known) and of destruction.
+    if (self && message == WM_NCCREATE) self->hwnd_ = hwnd;
+    if (!self || !self->hwnd_) return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+  return self->HandleMessage(message, wparam, lparam);
+}
+
+LRESULT Win32Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+  HWND hwnd = hwnd_;
+  switch (message) {
+    case WM_NCHITTEST:
+      return HitTest(lparam);
+    case WM_SETCURSOR:
+      if (LOWORD(lparam) == HTCLIENT && SetCursorForPoint()) return TRUE;
+      break;
+    case WM_MOUSEMOVE:
+      if (!tracking_mouse_) {
+        TRACKMOUSEEVENT track{sizeof track, TME_LEAVE, hwnd, 0};
+        tracking_mouse_ = TrackMouseEvent(&track) != FALSE;
+      }
+      window_->OnMouseMove(ClientPoint(lparam));
+      break;
+    case WM_MOUSELEAVE:
+      tracking_mouse_ = false;
+      window_->OnMouseLeaveWindow();
+      break;
+    case WM_LBUTTONDOWN:
+      SetCapture(hwnd);
+      window_->OnButtonDown(ClientPoint(lparam));
+      break;
+    case WM_LBUTTONDBLCLK:
+      SetCapture(hwnd);
+      window_->OnDoubleClick(ClientPoint(lparam));
+      break;
+    case WM_LBUTTONUP:
+      if (GetCapture() == hwnd) ReleaseCapture();
+      window_->OnButtonUp(ClientPoint(lparam));
+      break;
+    case WM_RBUTTONDOWN:
+      window_->OnRightButtonDown(ClientPoint(lparam));
+      break;
+    case WM_KEYDOWN:
+      HandleKeyDown(wparam);
+      break;
+    case WM_KEYUP:
+      window_->OnKeyUp(static_cast<int32_t>(wparam));
+      break;
+    case WM_CHAR:
+      // Control characters arrive as keys (Backspace, Return, Tab, Escape).
+      if (wparam >= 0x20 && wparam != 0x7F) window_->OnChar(static_cast<char16_t>(wparam));
+      break;
+    case WM_IME_SETCONTEXT:
+      // The edit field draws the composition itself.
+      return DefWindowProcW(hwnd, message, wparam, lparam & ~ISC_SHOWUICOMPOSITIONWINDOW);
+    case WM_IME_STARTCOMPOSITION:
+      PlaceImeWindow();
+      return 0;
+    case WM_IME_COMPOSITION:
+      HandleImeComposition(lparam);
+      break;
+    case WM_IME_ENDCOMPOSITION:
+      SetComposition(u"");
+      break;
+    case WM_SETFOCUS:
+      window_->OnWindowFocus(true);
+      break;
+    case WM_KILLFOCUS:
+      window_->OnWindowFocus(false);
+      break;
+    case WM_CLOSE:
+      RequestClose(0);
+      return 0;
+    case WM_DISPLAYCHANGE:
+      PaintNow();
+      return 0;
+    default:
+      return DefWindowProcW(hwnd, message, wparam, lparam);
+  }
+  PaintIfNeeded();
+  return 0;
+}
+
+}  // namespace ui
