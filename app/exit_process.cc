@@ -1,8 +1,7 @@
 #include "app/exit_process.h"
 
-#include <unistd.h>
-
 #include <cstdio>
+#include <cstdlib>
 
 #include "base/thread_ids.h"
 #include "base/thread_registry.h"
@@ -17,7 +16,8 @@ void ExitProcessAfterFlush() {
     report::FlushPendingReports(kReportFlushBound);
   }
   std::fflush(nullptr);
-  _exit(0);
+  // No destructors, no exit handlers: work left on the workers is dropped.
+  std::_Exit(0);
 }
 
 }  // namespace app

@@ -46,9 +46,11 @@ class InstallerConfig {
   static InstallerConfig ComputeWithChannel(bool channel_found, std::u16string channel);
 
   // The download folder candidates in the order they are tried: the
-  // application-data folder + kDownloadDirSuffix, the desktop, and the
-  // user's private temporary folders under /var/tmp and /tmp (a refused
-  // private folder stays in the list as an empty, never usable, entry).
+  // application-data folder + kDownloadDirSuffix, the desktop, and the two
+  // temporary folders of the system ("d:\Temp" and "c:\Temp" on Windows;
+  // on Linux the user's private folders under /var/tmp and /tmp, where a
+  // refused private folder stays in the list as an empty, never usable,
+  // entry).
   static std::vector<std::u16string> DownloadDirCandidates();
 
   // The first usable candidate. When none is usable the list is not tried

@@ -1,70 +1,12 @@
 #include "app/termination_signal_watcher.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <mutex>
-#include <thread>
-
 #include "app/exit_process.h"
+#include "platform/termination_requests.h"
 
 namespace app {
 
-namespace {
-
-int g_write_fd = -1;
-
-void OnTerminationSignal(int) {
-  const int saved_errno = errno;
-  const char byte = 1;
-  // The pipe is non-blocking: a full pipe already holds a pending request.
-  ssize_t ignored = write(g_write_fd, &byte, 1);
-  (void)ignored;
-  errno = saved_errno;
-}
-
-void WatchPipe(int read_fd) {
-  char byte = 0;
-  while (true) {
-    const ssize_t n = read(read_fd, &byte, 1);
-    if (n == 1) ExitProcessAfterFlush();
-    if (n < 0 && errno == EINTR) continue;
-    return;  // the pipe is gone; nothing more to watch
-  }
-}
-
-bool StartOnce() {
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return false;
-  if (fcntl(fds[1], F_SETFL, O_NONBLOCK) != 0) {
-    close(fds[0]);
-    close(fds[1]);
-    return false;
-  }
-  g_write_fd = fds[1];
-  try {
-    std::thread(WatchPipe, fds[0]).detach();
-  } catch (...) {
-    return false;
-  }
-  struct sigaction action {};
-  action.sa_handler = OnTerminationSignal;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = SA_RESTART;
-  bool all = true;
-  for (int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
-    if (sigaction(signal_number, &action, nullptr) != 0) all = false;
-  }
-  return all;
-}
-
-}  // namespace
-
 bool TerminationSignalWatcher::Start() {
-  static const bool started = StartOnce();
-  return started;
+  return platform::WatchTerminationRequests(&ExitProcessAfterFlush);
 }
 
 }  // namespace app

@@ -46,15 +46,17 @@ std::u16string PackageDownloader::FailureText(const std::u16string& download_err
 DownloadOutcome PackageDownloader::DownloadPackage() {
   DownloadOutcome outcome;
   const uint64_t start = nbase::GetTimeMs();
-  // No window is ever asked for on this platform; the diagnostic keeps the
-  // field so that its format stays the same.
-  const int32_t window_requests = 0;
+  // The times the system's download service asked for a window to show a
+  // question on, over all attempts (the Linux download never asks).
+  int32_t window_requests = 0;
+  platform::DownloadOptions transfer = transfer_;
+  transfer.window_requests = &window_requests;
   int attempt = 0;
   for (; attempt < kDownloadAttempts; ++attempt) {
     outcome.download_error.clear();
     platform::RemoveFile(installer_file_);  // A failure is ignored.
     outcome.download_hr =
-        platform::DownloadUrlToFile(AddressForAttempt(attempt), installer_file_, transfer_);
+        platform::DownloadUrlToFile(AddressForAttempt(attempt), installer_file_, transfer);
     outcome.file_size = PackageFileSize(installer_file_);
     if (outcome.download_hr == 0 && CheckPackageFile(installer_file_)) {
       outcome.result = 0;

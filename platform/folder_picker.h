@@ -25,9 +25,10 @@ enum class FolderPickOutcome { kChosen, kCancelled, kUnavailable };
 FolderPickOutcome PickFolder(void* owner_window, const std::u16string& title,
                              const std::u16string& start_folder, std::u16string* folder);
 
-// The folder in a chooser's answer text: its first line without the line
-// end. False for an empty answer, one that is not valid UTF-8, or one that is
-// not an absolute path.
+// The folder in a chooser's answer text (a desktop chooser's output, or what
+// the user typed into a dialog of the caller's own): its first line without
+// the line end. False for an empty answer, one that is not valid UTF-8, or
+// one that is not an absolute path of this system.
 bool ParseFolderAnswer(const std::string& output, std::u16string* folder);
 
 }  // namespace platform

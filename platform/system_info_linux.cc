@@ -51,6 +51,8 @@ std::u16string PrettyNameFromOsRelease(std::string_view content) {
   return nbase::Utf8ToUtf16(value);
 }
 
+const char* GetPlatformName() { return "linux"; }
+
 std::u16string GetOsName() {
   for (const char16_t* path : {u"/etc/os-release", u"/usr/lib/os-release"}) {
     std::u16string name = PrettyNameFromOsRelease(ReadOsRelease(path));

@@ -34,6 +34,8 @@ bool IsServerSystem() {
 
 }  // namespace
 
+const char* GetPlatformName() { return "windows"; }
+
 std::u16string GetOsName() {
   struct Version {
     WORD major, minor, service_pack;

@@ -1,9 +1,10 @@
-// The blocking transfer of a web address into a file: the stand-in for the
-// system's URL download service.
+// The blocking transfer of a web address into a file: on Windows the
+// system's URL download service (URLDownloadToFileW), on Linux libcurl.
 //
-// It promises:
+// It promises, on both:
 // - plain and secure HTTP only; redirects are followed within those two
-//   schemes, at most DownloadOptions::max_redirects of them;
+//   schemes (on Linux at most DownloadOptions::max_redirects of them; on
+//   Windows the service keeps its own limit);
 // - the newest version always: no cache is used, and proxies are asked not
 //   to answer from theirs;
 // - an HTTP error status (4xx, 5xx) is a failure, and its page is never kept;
@@ -18,8 +19,10 @@
 //   filling the disk;
 // - progress reaches the caller as (bytes done, bytes total), total 0 while
 //   the server has not sent a length;
-// - the result is 0 for success, else one of the codes below (or an errno
-//   value when the file cannot be created), never an exception.
+// - the result is 0 for success, else one of the codes below (or the
+//   system's error code when the file cannot be created, or, on Windows, the
+//   service's own code for a failure none of ours names), never an
+//   exception.
 #pragma once
 
 #include <atomic>

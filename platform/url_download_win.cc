@@ -20,12 +20,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// The service reports byte counts as 32-bit numbers; a count that goes
-// backwards has wrapped past 4 GiB.
+// The service reports byte counts as 32-bit numbers; a count that falls by
+// more than half the range has wrapped past 4 GiB.
 class ByteCount {
  public:
   uint64_t Update(ULONG reported) {
-    if (reported < last_) high_ += uint64_t{1} << 32;
+    if (reported < last_ && last_ - reported > 0x80000000u) high_ += uint64_t{1} << 32;
     last_ = reported;
     return high_ + reported;
   }
@@ -61,8 +61,18 @@ class TransferMonitor {
       connected_ = true;
     }
     if (status == BINDSTATUS_CACHEFILENAMEAVAILABLE && text != nullptr) cache_file_ = text;
-    done_ = std::max(done_, done_count_.Update(done));
-    total_ = total;
+    // Only the body's own statuses count bytes; a new body (after a
+    // redirect) starts from zero.
+    if (status == BINDSTATUS_BEGINDOWNLOADDATA) {
+      done_count_ = ByteCount();
+      done_ = 0;
+      window_bytes_ = 0;
+    }
+    if (status == BINDSTATUS_BEGINDOWNLOADDATA || status == BINDSTATUS_DOWNLOADINGDATA ||
+        status == BINDSTATUS_ENDDOWNLOADDATA) {
+      done_ = std::max(done_, done_count_.Update(done));
+      total_ = total;
+    }
   }
 
   // 0 while the transfer may go on, else the code it ends with.

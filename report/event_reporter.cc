@@ -20,8 +20,6 @@ namespace report {
 namespace {
 
 const char16_t kAppName[] = u"ZorvInstaller";
-// The reports name the platform the installer was built for.
-const char kOsName[] = "linux";
 
 // Reports posted and not yet finished; a delivery counts until its task is
 // gone, whether it ran or was discarded with a stopped thread's queue.
@@ -134,7 +132,7 @@ void GatherReportProperties(const std::optional<std::u16string>& channel) {
   InitHttpClientLibrary();
   using nbase::Utf16ToUtf8;
   HttpClient::SetCommonProperty("appver", Utf16ToUtf8(GetFileVersionText()));
-  HttpClient::SetCommonProperty("os", kOsName);
+  HttpClient::SetCommonProperty("os", platform::GetPlatformName());
   HttpClient::SetCommonProperty("imei", Utf16ToUtf8(GetMachineId()));
   HttpClient::SetCommonProperty("appname", Utf16ToUtf8(kAppName));
   HttpClient::SetCommonProperty(

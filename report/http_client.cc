@@ -1,7 +1,5 @@
 #include "report/http_client.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <cstring>
 #include <mutex>
@@ -31,17 +29,11 @@ std::map<std::string, std::string>& CommonPropertiesTable() {
 
 }  // namespace
 
-void InitHttpClientLibrary() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_ALL); });
-}
+void InitHttpClientLibrary() { platform::HttpTransport::InitializeProcess(); }
 
-HttpClient::HttpClient() : curl_(curl_easy_init()) {}
+HttpClient::HttpClient() = default;
 
-HttpClient::~HttpClient() {
-  if (curl_) curl_easy_cleanup(curl_);
-  if (header_list_) curl_slist_free_all(header_list_);
-}
+HttpClient::~HttpClient() = default;
 
 void HttpClient::AddDefaultHeaders() {
   AddHeader("Accept-Charset", "utf-8;q=0.7,*;q=0.3");
@@ -84,48 +76,30 @@ void HttpClient::ApplyHeaders() {
   }
   if (!cookie.empty()) AddHeader("Cookie", std::move(cookie));
 
-  // A list from an earlier attempt is replaced, never extended, so a second
-  // attempt carries every header exactly once.
-  if (header_list_) {
-    curl_slist_free_all(header_list_);
-    header_list_ = nullptr;
-  }
-  for (const auto& [name, value] : headers_) {
-    std::string line = name + ": " + value;
-    curl_slist* grown = curl_slist_append(header_list_, line.c_str());
-    if (!grown) break;  // Out of memory: send the lines listed so far.
-    header_list_ = grown;
-  }
-  if (curl_) curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, header_list_);
+  // The lines of an earlier attempt are replaced, never extended, so a
+  // second attempt carries every header exactly once.
+  header_lines_.clear();
+  for (const auto& [name, value] : headers_) header_lines_.push_back(name + ": " + value);
 }
 
 int32_t HttpClient::PostLog(std::string& response, const std::string& body) {
   int32_t result = 1;
-  const std::string url = ReportingUrl();
+  platform::HttpPostRequest request;
+  request.url = ReportingUrl();
+  request.body = body;
+  request.connect_timeout_seconds = connect_timeout_;
+  request.total_timeout_seconds = total_timeout_;
+  request.dns_cache_timeout_seconds = dns_cache_timeout_;
+  request.proxy = proxy_;
   for (int32_t attempt = 0; attempt < attempts_; ++attempt) {
-    if (!curl_) {
+    if (!transport_.ready()) {
       result = 1;
       continue;
     }
-    CURLcode code = curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
-    if (code != CURLE_OK) {
-      result = code;
-      continue;
-    }
     ApplyHeaders();
-    curl_easy_setopt(curl_, CURLOPT_POST, 1L);
-    curl_easy_setopt(curl_, CURLOPT_POSTFIELDS, body.data());
-    curl_easy_setopt(curl_, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
-    curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, &HttpClient::AppendResponseText);
-    curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &response);
-    curl_easy_setopt(curl_, CURLOPT_CONNECTTIMEOUT, static_cast<long>(connect_timeout_));
-    curl_easy_setopt(curl_, CURLOPT_TIMEOUT, static_cast<long>(total_timeout_));
-    curl_easy_setopt(curl_, CURLOPT_DNS_CACHE_TIMEOUT, static_cast<long>(dns_cache_timeout_));
-    curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(curl_, CURLOPT_HEADER, 0L);
-    if (!proxy_.empty()) curl_easy_setopt(curl_, CURLOPT_PROXY, proxy_.c_str());
-    result = curl_easy_perform(curl_);
-    if (result == CURLE_OK) break;
+    request.header_lines = header_lines_;
+    result = transport_.Post(request, &HttpClient::AppendResponseText, &response);
+    if (result == platform::kTransferOk) break;
   }
   return result;
 }

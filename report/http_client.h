@@ -12,17 +12,17 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
-typedef void CURL;
-struct curl_slist;
+#include "platform/http_transport.h"
 
 namespace report {
 
 // The fixed path and query of the reporting endpoint.
 extern const char kReportPathAndQuery[];
 
-// Initialises libcurl process-wide (all subsystems). Call once on the UI
-// thread during start-up, before the first HttpClient exists; later calls do
+// Starts the system's HTTP library process-wide. Call once on the UI thread
+// during start-up, before the first HttpClient exists; later calls do
 // nothing. The result is ignored: a failed start shows up as failed posts.
 void InitHttpClientLibrary();
 
@@ -47,19 +47,20 @@ class HttpClient {
   static void ClearCommonProperties();
   static std::map<std::string, std::string> CommonProperties();
 
-  // Prepares the header lines of one attempt and hands them to the transfer.
+  // Prepares the header lines of one attempt (header_lines()), built anew.
   void ApplyHeaders();
 
   // POSTs `body` to the reporting server, up to attempts() times. Returns 0
-  // when a transfer completed, otherwise the libcurl code of the last attempt,
-  // or 1 when the client has no transfer handle. `response` receives the
+  // when a transfer completed, otherwise the transport's code of the last
+  // attempt (platform/http_transport.h), or 1 when the client has no
+  // transfer handle. `response` receives the
   // answer's text (a failed attempt's partial text stays and is appended to).
   int32_t PostLog(std::string& response, const std::string& body);
 
   // The answer text kept per client; the rest is received and dropped.
   static constexpr size_t kMaxResponseBytes = 64 * 1024;
 
-  // libcurl receive callback: appends the chunk (up to its first NUL byte) to
+  // The transport's receive callback: appends the chunk (up to its first NUL byte) to
   // the std::string at `response`, up to kMaxResponseBytes in all, and always
   // claims the whole chunk, so the transfer never stops on its account.
   static size_t AppendResponseText(char* data, size_t size, size_t count, void* response);
@@ -79,16 +80,18 @@ class HttpClient {
   void set_proxy(std::string proxy) { proxy_ = std::move(proxy); }
 
   const std::map<std::string, std::string>& headers() const { return headers_; }
+  // The lines the last ApplyHeaders prepared, in wire order.
+  const std::vector<std::string>& header_lines() const { return header_lines_; }
 
  private:
-  CURL* curl_;
+  platform::HttpTransport transport_;
   int32_t dns_cache_timeout_ = 60;
   int32_t connect_timeout_ = 15;
   int32_t attempts_ = 2;
   int32_t total_timeout_ = 15;
   std::map<std::string, std::string> headers_;
   std::map<std::string, std::string> cookies_;
-  curl_slist* header_list_ = nullptr;
+  std::vector<std::string> header_lines_;
   std::string proxy_;
 };
 

@@ -1,9 +1,5 @@
 #include "report/machine_identity.h"
 
-#include <md5.h>
-#include <sys/random.h>
-
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -11,6 +7,8 @@
 #include "base/system_time.h"
 #include "base/utf.h"
 #include "platform/embedded_resources.h"
+#include "platform/md5_digest.h"
+#include "platform/random_guid.h"
 #include "platform/registry.h"
 
 namespace report {
@@ -55,25 +53,6 @@ std::u16string ParseVersionRecord(const std::string& record) {
   return nbase::Utf8ToUtf16(text);
 }
 
-// 16 bytes from the system's random source, shaped as a version-4 GUID like
-// the ones the original platform makes. False when the source fails.
-bool NewGuidBytes(uint8_t (&bytes)[16]) {
-  size_t filled = 0;
-  while (filled < sizeof(bytes)) {
-    ssize_t n = getrandom(bytes + filled, sizeof(bytes) - filled, 0);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    filled += static_cast<size_t>(n);
-  }
-  // Data3's high nibble is the version; Data4[0]'s top bits the variant.
-  uint16_t data3;
-  std::memcpy(&data3, bytes + 6, sizeof(data3));
-  data3 = static_cast<uint16_t>((data3 & 0x0FFF) | 0x4000);
-  std::memcpy(bytes + 6, &data3, sizeof(data3));
-  bytes[8] = static_cast<uint8_t>((bytes[8] & 0x3F) | 0x80);
-  return true;
-}
-
 }  // namespace
 
 std::u16string GetFileVersionText(std::u16string path) {
@@ -113,7 +92,7 @@ std::u16string NewMachineIdentifier(std::string* guid_text) {
   uint8_t bytes[16];
   std::u16string text;
   std::string narrow;
-  if (NewGuidBytes(bytes)) {
+  if (platform::NewRandomGuid(bytes)) {
     narrow = FormatGuidText(bytes);
     text = nbase::Utf8ToUtf16(narrow);
   }
@@ -142,14 +121,10 @@ std::u16string GetMachineId() {
 std::u16string Md5Hex(std::u16string text) {
   static const char kHexDigits[] = "0123456789ABCDEF";
   const std::string utf8 = nbase::Utf16ToUtf8(text);
-  MD5_CTX context;
-  MD5Init(&context);
-  MD5Update(&context, reinterpret_cast<const uint8_t*>(utf8.data()),
-            strnlen(utf8.data(), utf8.size()));
-  uint8_t digest[MD5_DIGEST_LENGTH];
-  MD5Final(digest, &context);
+  uint8_t digest[platform::kMd5DigestBytes];
+  platform::Md5Digest(std::string_view(utf8.data(), strnlen(utf8.data(), utf8.size())), digest);
   std::u16string hex;
-  hex.reserve(2 * MD5_DIGEST_LENGTH);
+  hex.reserve(2 * platform::kMd5DigestBytes);
   for (uint8_t byte : digest) {
     hex += static_cast<char16_t>(kHexDigits[byte >> 4]);
     hex += static_cast<char16_t>(kHexDigits[byte & 0xF]);

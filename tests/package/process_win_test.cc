@@ -1,7 +1,8 @@
 // Processes on Windows through the real services: CreateProcessW hands the
 // child the installer's command line exactly, the tool-help snapshot finds
-// it by executable name and TerminateProcess ends it. The child is the echo
-// program built beside this test (command_line_echo_main.cc).
+// it by executable name and TerminateProcess ends it, and the shell hands a
+// web address to the program registered for its scheme. The child is the
+// echo program built beside this test (command_line_echo_main.cc).
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@
 #include "platform/process_launcher.h"
 #include "base/utf.h"
 #include "platform/process_list.h"
+#include "platform/web_browser.h"
 #include "tests/platform/child_program_win.h"
 #include "tests/platform/test_support.h"
 
@@ -26,6 +28,8 @@ std::u16string Utf16(const fs::path& path) { return path.u16string(); }
 class ProcessWinTest : public ::testing::Test {
  protected:
   void TearDown() override {
+    // A waiting child of a failed test must not outlive the run.
+    if (!waiting_name_.empty()) FindProcesses(waiting_name_, /*terminate=*/true);
     SetEnvironmentVariableW(L"VARNIK_ECHO_EXIT_CODE", nullptr);
     SetEnvironmentVariableW(L"VARNIK_ECHO_WAIT", nullptr);
   }
@@ -47,6 +51,7 @@ class ProcessWinTest : public ::testing::Test {
   }
 
   varnik_test::ScopedTempDir folder_;
+  std::u16string waiting_name_;
 };
 
 TEST_F(ProcessWinTest, ThePackageGetsTheInstallCommandLineExactly) {
@@ -74,6 +79,7 @@ TEST_F(ProcessWinTest, SnapshotFindsTheDetachedProductAndTerminateEndsIt) {
   const auto product = PlaceEcho(L"zorv\\" + name);
   const std::u16string program = Utf16(product);
   const std::u16string name16(name.begin(), name.end());
+  waiting_name_ = name16;
   SetEnvironmentVariableW(L"VARNIK_ECHO_WAIT", L"1");
 
   ASSERT_EQ(LaunchDetached(program + u" --install"), 0);
@@ -86,6 +92,27 @@ TEST_F(ProcessWinTest, SnapshotFindsTheDetachedProductAndTerminateEndsIt) {
 
   EXPECT_EQ(FindProcesses(name16, /*terminate=*/true), 1);
   EXPECT_TRUE(varnik_test::WaitFor([&] { return FindProcesses(name16, false) == 0; }));
+}
+
+TEST_F(ProcessWinTest, TheShellOpensAnAddressWithItsRegisteredHandler) {
+  // A scheme of this test run only, handled by the echo program, stands in
+  // for the browser (the private Wine prefix has none to spare).
+  const auto handler = PlaceEcho(L"browser\\handler.exe");
+  const std::wstring scheme = L"varnik-test-" + std::to_wstring(GetCurrentProcessId());
+  const std::wstring command = L"\"" + handler.native() + L"\" \"%1\"";
+  ASSERT_EQ(RegSetKeyValueW(HKEY_CLASSES_ROOT, (scheme + L"\\shell\\open\\command").c_str(),
+                            nullptr, REG_SZ, command.c_str(),
+                            static_cast<DWORD>((command.size() + 1) * sizeof(wchar_t))),
+            ERROR_SUCCESS);
+  RegSetKeyValueW(HKEY_CLASSES_ROOT, scheme.c_str(), L"URL Protocol", REG_SZ, L"", sizeof(L""));
+
+  const std::u16string address =
+      Utf16(fs::path(scheme)) + u"://127.0.0.1/offline/pdf.html?a=1&b=$(x);`y` z";
+  EXPECT_EQ(OpenInWebBrowser(address), 0);
+  EXPECT_TRUE(varnik_test::WaitFor([&] {
+    return Received(handler) == u"\"" + Utf16(handler) + u"\" \"" + address + u"\"";
+  })) << nbase::Utf16ToUtf8(Received(handler));
+  RegDeleteTreeW(HKEY_CLASSES_ROOT, scheme.c_str());
 }
 
 }  // namespace

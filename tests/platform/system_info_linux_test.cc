@@ -32,6 +32,7 @@ TEST(SystemInfoTest, PrettyNameFromOsRelease) {
 }
 
 TEST(SystemInfoTest, BitnessOfMachineNames) {
+  EXPECT_STREQ(GetPlatformName(), "linux");
   for (const char* machine : {"x86_64", "aarch64", "ppc64le", "s390x", "riscv64"}) {
     EXPECT_EQ(BitnessTextForMachine(machine), u"64bit") << machine;
   }

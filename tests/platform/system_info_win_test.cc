@@ -14,6 +14,7 @@ TEST(SystemInfoWinTest, NamesAWindowsVersion) {
   const std::u16string name = GetOsName();
   EXPECT_EQ(name.rfind(u"Microsoft Windows ", 0), 0u) << nbase::Utf16ToUtf8(name);
   EXPECT_EQ(GetBitnessText(), u"64bit");
+  EXPECT_STREQ(GetPlatformName(), "windows");
 }
 
 TEST(SystemInfoWinTest, ErrorTextsComeFromTheSystem) {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace varnik_test {
@@ -34,6 +35,24 @@ class ScopedEnv {
   std::string name_;
   bool had_value_ = false;
   std::string old_value_;
+};
+
+// The per-user registry of this test process, private to it: on Linux a
+// temporary XDG_CONFIG_HOME, which holds the hive; on Windows
+// HKEY_CURRENT_USER redirected, for this process only, to a fresh key below
+// the real one, deleted at the end. Make it before any thread uses the
+// registry; child processes see the real one.
+class PrivateUserRegistry {
+ public:
+  PrivateUserRegistry();
+  ~PrivateUserRegistry();
+  PrivateUserRegistry(const PrivateUserRegistry&) = delete;
+  PrivateUserRegistry& operator=(const PrivateUserRegistry&) = delete;
+
+ private:
+  ScopedTempDir folder_;                    // Linux
+  std::unique_ptr<ScopedEnv> config_home_;  // Linux
+  std::u16string key_;                      // Windows
 };
 
 // Linux only from here to WriteFile.

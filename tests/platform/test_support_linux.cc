@@ -41,6 +41,11 @@ ScopedEnv::~ScopedEnv() {
   }
 }
 
+PrivateUserRegistry::PrivateUserRegistry()
+    : config_home_(std::make_unique<ScopedEnv>("XDG_CONFIG_HOME", folder_.path().c_str())) {}
+
+PrivateUserRegistry::~PrivateUserRegistry() = default;
+
 ChildResult RunInChild(const std::function<std::string()>& body, unsigned watchdog_seconds) {
   ChildResult result;
   int fds[2];

@@ -46,4 +46,23 @@ ScopedEnv::~ScopedEnv() {
   _wputenv_s(Widen(name_).c_str(), had_value_ ? Widen(old_value_).c_str() : L"");
 }
 
+PrivateUserRegistry::PrivateUserRegistry() {
+  const std::string name = "Software\\VarnikTests\\user-" + std::to_string(GetCurrentProcessId()) +
+                           "-" + std::to_string(GetTickCount64());
+  key_ = nbase::Utf8ToUtf16(name);
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, Widen(name).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                      KEY_ALL_ACCESS, nullptr, &key, nullptr) == ERROR_SUCCESS) {
+    RegOverridePredefKey(HKEY_CURRENT_USER, key);
+    RegCloseKey(key);
+  }
+}
+
+PrivateUserRegistry::~PrivateUserRegistry() {
+  RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
+  const std::wstring name(key_.begin(), key_.end());
+  RegDeleteTreeW(HKEY_CURRENT_USER, name.c_str());
+  RegDeleteKeyW(HKEY_CURRENT_USER, name.c_str());
+}
+
 }  // namespace varnik_test

@@ -20,6 +20,10 @@
 #include "report/machine_identity.h"
 #include "tests/report/report_server.h"
 
+// On Windows GoogleTest brings in windows.h, whose ReportEvent macro names
+// the system's event-log call; here the name is ours.
+#undef ReportEvent
+
 namespace report {
 namespace {
 
@@ -121,7 +125,7 @@ TEST_F(EventReporterTest, DeliveredBodyDecodesToTheEnvelopeByteForByte) {
   EXPECT_EQ(request.target, "/caller?c=site&a=writelog");
   EXPECT_EQ(request.HeaderValue("Cookie"),
             "appname=ZorvInstaller;appver=1.0.0.0;channel=zorv_seo_link;coopcom=zorv;imei=ID;"
-            "os=linux;system=" +
+            "os=" + std::string(platform::GetPlatformName()) + ";system=" +
                 Utf16ToUtf8(platform::GetOsName()) + " " + Utf16ToUtf8(platform::GetBitnessText()) +
                 ";");
   EXPECT_TRUE(FlushPendingReports(kWatchdog));
@@ -137,7 +141,7 @@ TEST_F(EventReporterTest, GatheredPropertiesOfAProgramWithoutResources) {
       {"channel", "default"},
       {"coopcom", "zorv"},
       {"imei", "ID"},
-      {"os", "linux"},
+      {"os", platform::GetPlatformName()},
       {"system",
        Utf16ToUtf8(platform::GetOsName()) + " " + Utf16ToUtf8(platform::GetBitnessText())},
   };

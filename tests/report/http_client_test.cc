@@ -1,12 +1,12 @@
 #include "report/http_client.h"
 
-#include <curl/curl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <string>
 #include <vector>
 
+#include "tests/platform/test_support.h"
 #include "tests/report/report_server.h"
 
 namespace report {
@@ -155,7 +155,7 @@ TEST_F(HttpClientTest, ErrorStatusIsACompletedTransfer) {
 TEST_F(HttpClientTest, StallingServerTimesOutAfterExactlyTwoAttempts) {
   HttpClient::SetCommonProperty("imei", "ID");
   ReportServer().set_mode(LoopbackServer::Mode::kStall);
-  EXPECT_EQ(Post("log=QUJD", nullptr, 1), CURLE_OPERATION_TIMEDOUT);
+  EXPECT_EQ(Post("log=QUJD", nullptr, 1), platform::kTransferTimedOut);
   ASSERT_EQ(ReportServer().RequestCount(), 2u);
   const auto requests = ReportServer().Requests();
   // The second attempt repeats the first one's header lines, each once.
@@ -170,7 +170,7 @@ TEST_F(HttpClientTest, StallingServerTimesOutAfterExactlyTwoAttempts) {
 
 TEST_F(HttpClientTest, ClosedConnectionFailsAfterTwoAttempts) {
   ReportServer().set_mode(LoopbackServer::Mode::kClose);
-  EXPECT_EQ(Post("log="), CURLE_GOT_NOTHING);
+  EXPECT_EQ(Post("log="), platform::kTransferGotNothing);
   EXPECT_EQ(ReportServer().RequestCount(), 2u);
 }
 
@@ -183,8 +183,8 @@ TEST_F(HttpClientTest, BrokenAnswersFailEachAttempt) {
   };
   const Case cases[] = {
       {"garbage that is not HTTP\r\n\r\n", kAnyFailure, ""},
-      {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npart", CURLE_PARTIAL_FILE, "partpart"},
-      {"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc", CURLE_OK, "abc"},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 100\r\n\r\npart", platform::kTransferPartialAnswer, "partpart"},
+      {"HTTP/1.1 200 OK\r\nContent-Length: 3\r\n\r\nabc", platform::kTransferOk, "abc"},
   };
   for (const auto& c : cases) {
     reporttest::ResetReportServer();
@@ -193,12 +193,12 @@ TEST_F(HttpClientTest, BrokenAnswersFailEachAttempt) {
     std::string response;
     const int32_t result = Post("log=", &response);
     if (c.result == kAnyFailure) {
-      EXPECT_NE(result, CURLE_OK) << c.answer;
+      EXPECT_NE(result, platform::kTransferOk) << c.answer;
     } else {
       EXPECT_EQ(result, c.result) << c.answer;
     }
     EXPECT_EQ(response, c.response) << c.answer;
-    EXPECT_EQ(ReportServer().RequestCount(), c.result == CURLE_OK ? 1u : 2u) << c.answer;
+    EXPECT_EQ(ReportServer().RequestCount(), c.result == platform::kTransferOk ? 1u : 2u) << c.answer;
   }
 }
 
@@ -208,12 +208,13 @@ TEST_F(HttpClientTest, UnreachableServerFailsAfterTwoAttempts) {
   ASSERT_TRUE(gone.Start());
   const std::string address = gone.host_port();
   gone.Stop();
-  const std::string reporting = ReportServer().host_port();
-  setenv("VARNIK_SERVER_HOST", address.c_str(), 1);
-  EXPECT_EQ(HttpClient::ReportingUrl(), "http://" + address + "/caller?c=site&a=writelog");
-  const int32_t result = Post("log=");
-  setenv("VARNIK_SERVER_HOST", reporting.c_str(), 1);
-  EXPECT_EQ(result, CURLE_COULDNT_CONNECT);
+  int32_t result = 0;
+  {
+    varnik_test::ScopedEnv unreachable("VARNIK_SERVER_HOST", address.c_str());
+    EXPECT_EQ(HttpClient::ReportingUrl(), "http://" + address + "/caller?c=site&a=writelog");
+    result = Post("log=");
+  }
+  EXPECT_EQ(result, platform::kTransferCouldNotConnect);
   EXPECT_EQ(ReportServer().RequestCount(), 0u);
 }
 
@@ -223,7 +224,7 @@ TEST_F(HttpClientTest, AttemptsMemberBoundsTheLoop) {
   client.AddDefaultHeaders();
   client.set_attempts(3);
   std::string response;
-  EXPECT_EQ(client.PostLog(response, "log="), CURLE_GOT_NOTHING);
+  EXPECT_EQ(client.PostLog(response, "log="), platform::kTransferGotNothing);
   EXPECT_EQ(ReportServer().RequestCount(), 3u);
 }
 

@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <regex>
 #include <set>
 #include <string>
 
 #include "base/utf.h"
 #include "platform/registry.h"
-#include "platform/resource_table.h"
 #include "tests/report/report_server.h"
 
 namespace report {
@@ -112,68 +110,6 @@ TEST_F(MachineIdentityTest, RegistryIsReadOncePerProcess) {
   StoreId(u"");
   EXPECT_EQ(GetMachineId(), u"FIRST");
   EXPECT_EQ(StoredId(), u"");  // Nothing was written again either.
-}
-
-class FileVersionTest : public MachineIdentityTest {
- protected:
-  // An executable-like file with a resource table holding `version`, or none.
-  std::u16string MakeFile(const std::string& name, const std::string* version) {
-    const std::string path = reporttest::ConfigFolder() + "/" + name;
-    std::ofstream(path, std::ios::binary) << "\x7f"
-                                             "ELF program bytes";
-    if (version) {
-      platform::ResourceTable table;
-      table.Set("CHANNEL", 138, "zorv_seo_link");
-      table.Set("VERSION", 1, *version);
-      EXPECT_EQ(table.WriteToFile(path), 0);
-    }
-    return nbase::Utf8ToUtf16(path);
-  }
-};
-
-TEST_F(FileVersionTest, VersionRecordOrDefault) {
-  struct Case {
-    const char* record;  // nullptr: no resource table at all.
-    std::u16string version;
-  };
-  const Case cases[] = {
-      {"1.6.1.8", u"1.6.1.8"},
-      {"10.0.19041.1", u"10.0.19041.1"},
-      {"01.2.3.4", u"1.2.3.4"},
-      {nullptr, u"1.0.0.0"},
-      {"", u"1.0.0.0"},
-      {"1.6.1", u"1.0.0.0"},
-      {"1.6.1.8.9", u"1.0.0.0"},
-      {"1.6.x.8", u"1.0.0.0"},
-      {"1.65536.0.0", u"1.0.0.0"},
-      {"1..1.8", u"1.0.0.0"},
-  };
-  int index = 0;
-  for (const auto& c : cases) {
-    ResetIdentityCachesForTesting();
-    std::string record = c.record ? c.record : "";
-    const std::u16string path =
-        MakeFile("version" + std::to_string(index++), c.record ? &record : nullptr);
-    EXPECT_EQ(GetFileVersionText(path), c.version) << (c.record ? c.record : "(none)");
-  }
-}
-
-TEST_F(FileVersionTest, FirstResultIsKeptWhateverLaterPathsSay) {
-  const std::string first = "1.6.1.8";
-  const std::string second = "2.0.0.0";
-  const std::u16string first_path = MakeFile("first", &first);
-  const std::u16string second_path = MakeFile("second", &second);
-  EXPECT_EQ(GetFileVersionText(first_path), u"1.6.1.8");
-  EXPECT_EQ(GetFileVersionText(second_path), u"1.6.1.8");
-  EXPECT_EQ(GetFileVersionText(), u"1.6.1.8");
-
-  ResetIdentityCachesForTesting();
-  EXPECT_EQ(GetFileVersionText(MakeFile("bare", nullptr)), u"1.0.0.0");
-  EXPECT_EQ(GetFileVersionText(second_path), u"1.0.0.0");
-}
-
-TEST_F(FileVersionTest, RunningTestProgramHasNoVersionRecord) {
-  EXPECT_EQ(GetFileVersionText(), u"1.0.0.0");
 }
 
 }  // namespace

@@ -2,32 +2,38 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
+#include <memory>
+
+#include "tests/platform/test_support.h"
 
 namespace reporttest {
 
 namespace {
 
 testsupport::LoopbackServer* server = nullptr;
-std::string* config_folder = nullptr;
+varnik_test::ScopedTempDir* scratch_folder = nullptr;
 
 class ReportEnvironment : public ::testing::Environment {
  public:
   void SetUp() override {
-    char pattern[] = "/tmp/report_tests.XXXXXX";
-    ASSERT_NE(mkdtemp(pattern), nullptr);
-    config_folder = new std::string(pattern);
-    setenv("XDG_CONFIG_HOME", config_folder->c_str(), 1);
+    registry_ = std::make_unique<varnik_test::PrivateUserRegistry>();
+    scratch_folder = new varnik_test::ScopedTempDir();
+    ASSERT_FALSE(scratch_folder->path().empty());
     server = new testsupport::LoopbackServer();
     ASSERT_TRUE(server->Start());
-    setenv("VARNIK_SERVER_HOST", server->host_port().c_str(), 1);
+    server_host_ = std::make_unique<varnik_test::ScopedEnv>("VARNIK_SERVER_HOST",
+                                                            server->host_port().c_str());
   }
   void TearDown() override {
     server->Stop();
-    std::error_code ignored;
-    std::filesystem::remove_all(*config_folder, ignored);
+    delete scratch_folder;
+    scratch_folder = nullptr;
+    registry_.reset();
   }
+
+ private:
+  std::unique_ptr<varnik_test::PrivateUserRegistry> registry_;
+  std::unique_ptr<varnik_test::ScopedEnv> server_host_;
 };
 
 [[maybe_unused]] ::testing::Environment* const environment =
@@ -37,7 +43,7 @@ class ReportEnvironment : public ::testing::Environment {
 
 testsupport::LoopbackServer& ReportServer() { return *server; }
 
-const std::string& ConfigFolder() { return *config_folder; }
+const std::string& ScratchFolder() { return scratch_folder->path(); }
 
 void ResetReportServer() {
   server->set_mode(testsupport::LoopbackServer::Mode::kServe);

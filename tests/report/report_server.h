@@ -1,7 +1,7 @@
 // The environment of the report_tests process: one real loopback reporting
-// server that VARNIK_SERVER_HOST points every report at, and a private
-// configuration folder (XDG_CONFIG_HOME) that holds the registry hive. Both
-// are set up before the first test, before any thread exists.
+// server that VARNIK_SERVER_HOST points every report at, a per-user registry
+// private to the process, and a scratch folder for files. All are set up
+// before the first test, before any thread exists.
 #pragma once
 
 #include <chrono>
@@ -19,7 +19,7 @@ testsupport::LoopbackServer& ReportServer();
 // Serve mode, status 200, no stalled connection, no recorded requests.
 void ResetReportServer();
 
-// The private folder the process's registry hive lives in.
-const std::string& ConfigFolder();
+// A private folder for files the tests make.
+const std::string& ScratchFolder();
 
 }  // namespace reporttest

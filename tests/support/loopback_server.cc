@@ -1,14 +1,6 @@
 #include "tests/support/loopback_server.h"
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/eventfd.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 
@@ -36,49 +28,14 @@ std::string_view Trim(std::string_view text) {
   return text;
 }
 
-// Waits until `fd` is readable or the server stops. False when stopping.
-bool WaitReadable(int fd, int stop_fd) {
-  pollfd fds[2] = {{fd, POLLIN, 0}, {stop_fd, POLLIN, 0}};
-  for (;;) {
-    int n = poll(fds, 2, -1);
-    if (n < 0 && errno == EINTR) continue;
-    if (n < 0) return false;
-    if (fds[1].revents) return false;
-    return true;
-  }
-}
-
-// Reads more bytes from `fd` into `buffer`. False on end, error or stop.
-bool ReadMore(int fd, int stop_fd, std::string& buffer) {
-  if (!WaitReadable(fd, stop_fd)) return false;
-  char chunk[16 * 1024];
-  ssize_t n;
-  do {
-    n = recv(fd, chunk, sizeof(chunk), 0);
-  } while (n < 0 && errno == EINTR);
-  if (n <= 0) return false;
-  buffer.append(chunk, static_cast<size_t>(n));
-  return true;
-}
-
-bool WriteAll(int fd, std::string_view bytes) {
-  while (!bytes.empty()) {
-    ssize_t n = send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
-    bytes.remove_prefix(static_cast<size_t>(n));
-  }
-  return true;
-}
-
 // Reads a chunked body from `buffer` (refilled from the socket), appending the
 // raw bytes to `raw` and the payload to `body`. False on a malformed body.
-bool ReadChunkedBody(int fd, int stop_fd, std::string& buffer, std::string& raw,
+bool ReadChunkedBody(SocketFd fd, const StopSignal& stop, std::string& buffer, std::string& raw,
                      std::string& body) {
   auto read_line = [&](std::string& line) {
     size_t end;
     while ((end = buffer.find("\r\n")) == std::string::npos) {
-      if (buffer.size() > kMaxHeadBytes || !ReadMore(fd, stop_fd, buffer)) return false;
+      if (buffer.size() > kMaxHeadBytes || !ReadMore(fd, stop, buffer)) return false;
     }
     line = buffer.substr(0, end);
     raw.append(buffer, 0, end + 2);
@@ -101,7 +58,7 @@ bool ReadChunkedBody(int fd, int stop_fd, std::string& buffer, std::string& raw,
       return true;
     }
     while (buffer.size() < size + 2) {
-      if (!ReadMore(fd, stop_fd, buffer)) return false;
+      if (!ReadMore(fd, stop, buffer)) return false;
     }
     body.append(buffer, 0, size);
     raw.append(buffer, 0, size + 2);
@@ -138,63 +95,20 @@ size_t RecordedRequest::HeaderCount(std::string_view name) const {
   return count;
 }
 
-struct LoopbackServer::Connection {
-  int client_fd = -1;
-  int backend_fd = -1;
-  std::thread pump;  // Backend answers back to the client.
-};
-
 LoopbackServer::LoopbackServer() = default;
 
 LoopbackServer::~LoopbackServer() { Stop(); }
 
 bool LoopbackServer::Start() {
   if (running_) return true;
-  // Requests that no route takes get the default status.
-  auto fallback = [this](const httplib::Request&, httplib::Response& res) {
-    res.status = default_status_;
-    std::string body;
-    {
-      std::lock_guard<std::mutex> hold(mutex_);
-      body = default_body_;
-    }
-    res.set_content(body, "text/plain");
-  };
-  backend_.Get(".*", fallback);
-  backend_.Post(".*", fallback);
-  backend_.Put(".*", fallback);
-  backend_.Delete(".*", fallback);
-  backend_port_ = backend_.bind_to_any_port("127.0.0.1");
-  if (backend_port_ <= 0) return false;
-  backend_thread_ = std::thread([this] { backend_.listen_after_bind(); });
-  // stop() is lost on a server that has not begun listening, so wait for it.
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-  while (!backend_.is_running()) {
-    if (std::chrono::steady_clock::now() > deadline) {
-      // It gave up listening (the thread ends on its own).
-      backend_.stop();
-      backend_thread_.join();
-      return false;
-    }
-    std::this_thread::yield();
-  }
-
-  stop_fd_ = eventfd(0, EFD_CLOEXEC);
-  listen_fd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = 0;
-  socklen_t length = sizeof(address);
-  if (stop_fd_ < 0 || listen_fd_ < 0 ||
-      bind(listen_fd_, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0 ||
-      listen(listen_fd_, 64) != 0 ||
-      getsockname(listen_fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+  if (!StartBackend()) return false;
+  const bool stop_open = stop_.Open();
+  listen_fd_ = ListenOnLoopback(&port_);
+  if (!stop_open || listen_fd_ == kNoSocket) {
     running_ = true;
     Stop();
     return false;
   }
-  port_ = ntohs(address.sin_port);
   running_ = true;
   accept_thread_ = std::thread([this] { AcceptLoop(); });
   return true;
@@ -202,11 +116,7 @@ bool LoopbackServer::Start() {
 
 void LoopbackServer::Stop() {
   if (!running_.exchange(false)) return;
-  if (stop_fd_ >= 0) {
-    uint64_t one = 1;
-    ssize_t ignored = write(stop_fd_, &one, sizeof(one));
-    (void)ignored;
-  }
+  stop_.Raise();
   if (accept_thread_.joinable()) accept_thread_.join();
   std::vector<std::thread> threads;
   {
@@ -215,11 +125,22 @@ void LoopbackServer::Stop() {
   }
   for (auto& thread : threads) thread.join();
   connections_.clear();
-  backend_.stop();
-  if (backend_thread_.joinable()) backend_thread_.join();
-  if (listen_fd_ >= 0) close(listen_fd_);
-  if (stop_fd_ >= 0) close(stop_fd_);
-  listen_fd_ = stop_fd_ = -1;
+  StopBackend();
+  CloseSocket(listen_fd_);
+  listen_fd_ = kNoSocket;
+  stop_.Close();
+}
+
+std::string LoopbackServer::DefaultAnswer(bool close_connection) const {
+  std::string body;
+  {
+    std::lock_guard<std::mutex> hold(mutex_);
+    body = default_body_;
+  }
+  std::string answer = "HTTP/1.1 " + std::to_string(default_status_) + " Answer\r\n";
+  answer += "Content-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) + "\r\n";
+  if (close_connection) answer += "Connection: close\r\n";
+  return answer + "\r\n" + body;
 }
 
 std::string LoopbackServer::host_port() const { return "127.0.0.1:" + std::to_string(port_); }
@@ -258,7 +179,7 @@ void LoopbackServer::ReleaseStalled() {
   std::lock_guard<std::mutex> hold(mutex_);
   // Only shut down: the connection's own thread closes the descriptor after
   // it has left the list, so a number is never reused under our hands.
-  for (int fd : stalled_fds_) shutdown(fd, SHUT_RDWR);
+  for (SocketFd fd : stalled_fds_) ShutdownSocket(fd);
 }
 
 void LoopbackServer::Record(RecordedRequest request) {
@@ -271,9 +192,9 @@ void LoopbackServer::Record(RecordedRequest request) {
 
 void LoopbackServer::AcceptLoop() {
   for (;;) {
-    if (!WaitReadable(listen_fd_, stop_fd_)) return;
-    int fd = accept4(listen_fd_, nullptr, nullptr, SOCK_CLOEXEC);
-    if (fd < 0) continue;
+    if (!WaitReadable(listen_fd_, stop_)) return;
+    const SocketFd fd = AcceptConnection(listen_fd_);
+    if (fd == kNoSocket) continue;
     ++connections_accepted_;
     auto connection = std::make_shared<Connection>();
     connection->client_fd = fd;
@@ -284,13 +205,13 @@ void LoopbackServer::AcceptLoop() {
 }
 
 void LoopbackServer::ServeConnection(std::shared_ptr<Connection> connection) {
-  const int fd = connection->client_fd;
+  const SocketFd fd = connection->client_fd;
   std::string buffer;
   for (;;) {
     // Request line and header lines.
     size_t head_end;
     while ((head_end = buffer.find("\r\n\r\n")) == std::string::npos) {
-      if (buffer.size() > kMaxHeadBytes || !ReadMore(fd, stop_fd_, buffer)) goto done;
+      if (buffer.size() > kMaxHeadBytes || !ReadMore(fd, stop_, buffer)) goto done;
     }
     RecordedRequest request;
     std::string raw = buffer.substr(0, head_end + 4);
@@ -318,12 +239,12 @@ void LoopbackServer::ServeConnection(std::shared_ptr<Connection> connection) {
     // Body.
     std::string length_text = request.HeaderValue("Content-Length");
     if (EqualsNoCase(request.HeaderValue("Transfer-Encoding"), "chunked")) {
-      if (!ReadChunkedBody(fd, stop_fd_, buffer, raw, request.body)) goto done;
+      if (!ReadChunkedBody(fd, stop_, buffer, raw, request.body)) goto done;
     } else if (!length_text.empty()) {
       unsigned long long length = std::strtoull(length_text.c_str(), nullptr, 10);
       if (length > kMaxBodyBytes) goto done;
       while (buffer.size() < length) {
-        if (!ReadMore(fd, stop_fd_, buffer)) goto done;
+        if (!ReadMore(fd, stop_, buffer)) goto done;
       }
       request.body = buffer.substr(0, length);
       raw += request.body;
@@ -332,6 +253,7 @@ void LoopbackServer::ServeConnection(std::shared_ptr<Connection> connection) {
     // A stalled connection is listed before its request becomes visible, so
     // that whoever sees the request can also release it.
     const Mode mode = mode_;
+    const bool close_requested = EqualsNoCase(request.HeaderValue("Connection"), "close");
     if (mode == Mode::kStall) {
       std::lock_guard<std::mutex> hold(mutex_);
       stalled_fds_.push_back(fd);
@@ -352,7 +274,7 @@ void LoopbackServer::ServeConnection(std::shared_ptr<Connection> connection) {
       // Hold the connection until the client gives up, ReleaseStalled() or
       // the server stops.
       std::string ignored;
-      while (ReadMore(fd, stop_fd_, ignored)) ignored.clear();
+      while (ReadMore(fd, stop_, ignored)) ignored.clear();
       {
         std::lock_guard<std::mutex> hold(mutex_);
         stalled_fds_.erase(std::remove(stalled_fds_.begin(), stalled_fds_.end(), fd),
@@ -361,37 +283,14 @@ void LoopbackServer::ServeConnection(std::shared_ptr<Connection> connection) {
       goto done;
     }
 
-    if (connection->backend_fd < 0) {
-      int backend = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-      sockaddr_in address{};
-      address.sin_family = AF_INET;
-      address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-      address.sin_port = htons(static_cast<uint16_t>(backend_port_));
-      if (backend < 0 ||
-          connect(backend, reinterpret_cast<sockaddr*>(&address), sizeof(address)) != 0) {
-        if (backend >= 0) close(backend);
-        goto done;
-      }
-      connection->backend_fd = backend;
-      int stop_fd = stop_fd_;
-      connection->pump = std::thread([fd, backend, stop_fd] {
-        std::string bytes;
-        while (ReadMore(backend, stop_fd, bytes)) {
-          if (!WriteAll(fd, bytes)) break;
-          bytes.clear();
-        }
-        // The answer is complete (or the server stops): end the client's side.
-        shutdown(fd, SHUT_RDWR);
-      });
-    }
-    if (!WriteAll(connection->backend_fd, raw)) goto done;
+    if (!ServeThroughBackend(*connection, close_requested, raw)) goto done;
   }
 done:
-  shutdown(fd, SHUT_RDWR);
-  if (connection->backend_fd >= 0) shutdown(connection->backend_fd, SHUT_RDWR);
+  ShutdownSocket(fd);
+  if (connection->backend_fd != kNoSocket) ShutdownSocket(connection->backend_fd);
   if (connection->pump.joinable()) connection->pump.join();
-  if (connection->backend_fd >= 0) close(connection->backend_fd);
-  close(fd);
+  CloseSocket(connection->backend_fd);
+  CloseSocket(fd);
 }
 
 bool Base64Decode(std::string_view text, std::string* bytes) {

@@ -2,10 +2,13 @@
 //
 // A small recorder in front sees every request's bytes exactly as they came
 // over the wire (request line, header lines in order with duplicates, body)
-// and then, depending on the mode, hands the request to a cpp-httplib server
-// behind it, holds the connection open without answering, or closes it.
-// Routes are ordinary cpp-httplib handlers added through routes() before
-// Start(); any request no route takes gets default_status() and a short text.
+// and then, depending on the mode, serves the request, holds the connection
+// open without answering, or closes it. On Linux a cpp-httplib server behind
+// the recorder serves it: routes are ordinary cpp-httplib handlers added
+// through routes() before Start(). The Windows build has no cpp-httplib
+// server (Debian ships its implementation only as a Linux library), so there
+// the recorder answers itself and no routes exist. Any request no route
+// takes gets default_status() and the default body as text.
 // Everything listens on 127.0.0.1 with ephemeral ports; Stop() (or the
 // destructor) ends every connection and thread, stalled ones included.
 #pragma once
@@ -22,6 +25,8 @@
 #include <string_view>
 #include <thread>
 #include <vector>
+
+#include "tests/support/loopback_socket.h"
 
 namespace testsupport {
 
@@ -56,8 +61,8 @@ class LoopbackServer {
   LoopbackServer(const LoopbackServer&) = delete;
   LoopbackServer& operator=(const LoopbackServer&) = delete;
 
-  // Add handlers here before Start().
-  httplib::Server& routes() { return backend_; }
+  // Add handlers here before Start(). Linux only.
+  httplib::Server& routes();
 
   // Listens on 127.0.0.1 with an ephemeral port. False when it cannot.
   bool Start();
@@ -91,18 +96,32 @@ class LoopbackServer {
   size_t ConnectionCount() const { return connections_accepted_; }
 
  private:
-  struct Connection;
+  // What serves requests in kServe mode; one implementation per system.
+  struct Backend;
+  struct BackendDeleter {
+    void operator()(Backend* backend) const;
+  };
+  struct Connection {
+    SocketFd client_fd = kNoSocket;
+    SocketFd backend_fd = kNoSocket;  // Linux: the connection to the backend
+    std::thread pump;                 // Linux: backend answers back to the client
+  };
 
   void AcceptLoop();
   void ServeConnection(std::shared_ptr<Connection> connection);
   void Record(RecordedRequest request);
+  bool StartBackend();
+  void StopBackend();
+  // Serves one recorded request whose bytes are `raw`; false ends the
+  // connection.
+  bool ServeThroughBackend(Connection& connection, bool close_requested, const std::string& raw);
+  // The answer to a request that no route takes.
+  std::string DefaultAnswer(bool close_connection) const;
 
-  httplib::Server backend_;
-  std::thread backend_thread_;
-  int backend_port_ = 0;
+  std::unique_ptr<Backend, BackendDeleter> backend_;
 
-  int listen_fd_ = -1;
-  int stop_fd_ = -1;  // eventfd: readable once Stop() began.
+  SocketFd listen_fd_ = kNoSocket;
+  StopSignal stop_;  // raised once Stop() began
   int port_ = 0;
   std::thread accept_thread_;
   std::atomic<bool> running_{false};
@@ -117,7 +136,7 @@ class LoopbackServer {
   std::vector<RecordedRequest> requests_;
   std::vector<std::shared_ptr<Connection>> connections_;
   std::vector<std::thread> connection_threads_;
-  std::vector<int> stalled_fds_;
+  std::vector<SocketFd> stalled_fds_;
 };
 
 // Standard Base64 decoding with "=" padding. False on a character outside

@@ -1,11 +1,6 @@
 #include "tests/support/loopback_server.h"
 
-#include <arpa/inet.h>
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <sys/time.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <future>
@@ -20,22 +15,15 @@ constexpr std::chrono::seconds kWatchdog{20};
 // Sends `request` over a fresh connection and returns everything the server
 // sends until it closes (reads give up after the watchdog).
 std::string Exchange(int port, const std::string& request) {
-  int fd = socket(AF_INET, SOCK_STREAM, 0);
-  timeval timeout{static_cast<time_t>(kWatchdog.count()), 0};
-  setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof(timeout));
-  sockaddr_in address{};
-  address.sin_family = AF_INET;
-  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-  address.sin_port = htons(static_cast<uint16_t>(port));
+  const SocketFd fd = ConnectToLoopback(port);
+  StopSignal never;  // opened, never raised: only the watchdog ends a read
   std::string answer;
-  if (connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof(address)) == 0 &&
-      send(fd, request.data(), request.size(), MSG_NOSIGNAL) ==
-          static_cast<ssize_t>(request.size())) {
-    char buffer[4096];
-    ssize_t n;
-    while ((n = recv(fd, buffer, sizeof(buffer), 0)) > 0) answer.append(buffer, n);
+  if (fd != kNoSocket && never.Open() && WriteAll(fd, request)) {
+    const int watchdog_ms = static_cast<int>(std::chrono::milliseconds(kWatchdog).count());
+    while (ReadMore(fd, never, answer, watchdog_ms)) {
+    }
   }
-  close(fd);
+  CloseSocket(fd);
   return answer;
 }
 

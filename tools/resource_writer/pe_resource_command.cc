@@ -4,21 +4,14 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "platform/embedded_resources.h"
+#include "tools/resource_writer/file_bytes.h"
 #include "tools/resource_writer/pe_resource_file.h"
 
 namespace resource_writer {
 namespace {
-
-bool ReadFile(const char* path, std::string* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
-}
 
 // Writes beside the file and renames over it, keeping its permissions, so a
 // crash never leaves half an executable.
@@ -82,14 +75,14 @@ int RunPeCommand(const std::string& exe, std::string bytes, int argc, char** arg
     } else if (option == "--theme" && i + 1 < argc) {
       type = "THEME";
       name = std::to_string(platform::kThemeResourceId);
-      if (!ReadFile(argv[++i], &content)) {
+      if (!ReadFileBytes(argv[++i], &content)) {
         std::fprintf(stderr, "cannot read %s\n", argv[i]);
         return 2;
       }
     } else if (option == "--resource" && i + 3 < argc) {
       type = argv[i + 1];
       name = argv[i + 2];
-      if (!ReadFile(argv[i + 3], &content)) {
+      if (!ReadFileBytes(argv[i + 3], &content)) {
         std::fprintf(stderr, "cannot read %s\n", argv[i + 3]);
         return 2;
       }

@@ -16,12 +16,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "platform/embedded_resources.h"
 #include "platform/resource_table.h"
+#include "tools/resource_writer/file_bytes.h"
 #include "tools/resource_writer/pe_resource_command.h"
 #include "tools/resource_writer/pe_resource_file.h"
 
@@ -34,13 +33,6 @@ int Usage() {
                "       varnik_resource_writer EXE --list\n"
                "       varnik_resource_writer EXE --get TYPE ID\n");
   return 1;
-}
-
-bool ReadFile(const char* path, std::string* bytes) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-  return !in.bad();
 }
 
 bool ParseId(const char* text, int32_t* id) {
@@ -79,7 +71,7 @@ int main(int argc, char** argv) {
   if (argc < 3) return Usage();
   const std::string exe = argv[1];
   std::string exe_bytes;
-  if (ReadFile(exe.c_str(), &exe_bytes) &&
+  if (resource_writer::ReadFileBytes(exe.c_str(), &exe_bytes) &&
       resource_writer::PeResourceFile::LooksLikePe(exe_bytes)) {
     return resource_writer::RunPeCommand(exe, std::move(exe_bytes), argc, argv);
   }
@@ -108,7 +100,7 @@ int main(int argc, char** argv) {
     std::string option = argv[i];
     if (option == "--theme" && i + 1 < argc) {
       std::string bytes;
-      if (!ReadFile(argv[++i], &bytes)) {
+      if (!resource_writer::ReadFileBytes(argv[++i], &bytes)) {
         std::fprintf(stderr, "cannot read %s\n", argv[i]);
         return 2;
       }
@@ -131,7 +123,7 @@ int main(int argc, char** argv) {
       int32_t id = 0;
       if (!ParseId(argv[i + 2], &id)) return Usage();
       std::string bytes;
-      if (!ReadFile(argv[i + 3], &bytes)) {
+      if (!resource_writer::ReadFileBytes(argv[i + 3], &bytes)) {
         std::fprintf(stderr, "cannot read %s\n", argv[i + 3]);
         return 2;
       }
