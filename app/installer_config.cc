@@ -4,6 +4,7 @@
 #include "platform/file_system.h"
 #include "platform/path_util.h"
 #include "platform/product_hosts.h"
+#include "platform/product_identity.h"
 #include "platform/registry.h"
 #include "platform/shell_folders.h"
 
@@ -32,7 +33,7 @@ InstallerConfig InstallerConfig::ComputeWithChannel(bool channel_found, std::u16
     // flag tells whether they are still there.
     config.install_dir = earlier;
     config.existing_install =
-        platform::PathExists(platform::JoinPath(earlier, kProductAppFileName));
+        platform::PathExists(platform::JoinPath(earlier, platform::kProductAppFileName));
   }
 
   config.package_url = BuildPackageUrl(platform::GetSiteHost(), config.channel);

@@ -18,8 +18,6 @@ inline constexpr char16_t kInstallDirSuffix[] = u"zorv/dudIdiruvovo";
 // Appended to the application-data folder: the first download folder.
 inline constexpr char16_t kDownloadDirSuffix[] = u"zorv/DudIdiruvovo/Files";
 inline constexpr char16_t kPackageFileName[] = u"DudIdiruvovoInstaller.exe";
-// Its presence in an earlier installation folder marks that installation.
-inline constexpr char16_t kProductAppFileName[] = u"vidIvurodezirarod.exe";
 inline constexpr char16_t kDefaultChannel[] = u"default";
 inline constexpr char16_t kUpgradeChannel[] = u"upgrade";
 inline constexpr char16_t kPackagePathAndQuery[] = u"/caller?c=site&a=downloadPackage&coopcom=zorv";

@@ -12,6 +12,7 @@
 #include "platform/debug_output.h"
 #include "platform/embedded_resources.h"
 #include "platform/error_codes.h"
+#include "platform/product_identity.h"
 #include "platform/system_dpi.h"
 #include "platform/system_message_box.h"
 #include "report/event_reporter.h"
@@ -49,15 +50,15 @@ int32_t MainThread::ScalePercentForDpi(int32_t dpi) { return ui::DpiScale::MulDi
 std::u16string MainThread::SecondInstanceText() {
   return nbase::FormatText(
       u"%s 安装程序已经在运行，请关闭后点击\"重试\"继续，或点击\"取消\"退出安装",
-      {kProductDisplayName});
+      {platform::kProductDisplayName});
 }
 
 std::u16string MainThread::SecondInstanceCaption() {
-  return nbase::FormatText(u"%s安装提示", {kProductDisplayName});
+  return nbase::FormatText(u"%s安装提示", {platform::kProductDisplayName});
 }
 
 std::u16string MainThread::MainWindowTitle() {
-  return nbase::FormatText(u"%s 安装程序", {kProductDisplayName});
+  return nbase::FormatText(u"%s 安装程序", {platform::kProductDisplayName});
 }
 
 bool MainThread::AcquireSingleInstance() {

@@ -24,7 +24,6 @@
 
 namespace app {
 
-inline constexpr char16_t kProductDisplayName[] = u"VarnikPDF转换器";
 inline constexpr char16_t kSingleInstanceMutexName[] = u"zorvPackageInstalled";
 inline constexpr char16_t kResourceRoot[] = u"resources\\";
 inline constexpr char16_t kLanguageFolder[] = u"lang\\zh_CN";

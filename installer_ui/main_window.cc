@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "base/utf.h"
+#include "platform/product_identity.h"
 #include "ui/backend/native_window.h"
 #include "ui/core/box.h"
 #include "ui/core/button.h"
@@ -134,10 +135,10 @@ void CMainWindow::InitializeWindow() {
 
   // 8. The product's name and the retention headline; a missing label is skipped.
   if (auto* label = Find<ui::Label>(this, u"appnameLable_install")) {
-    label->SetText(kProductDisplayName);
+    label->SetText(platform::kProductDisplayName);
   }
   if (auto* label = Find<ui::Label>(this, u"appnameLable_welcom")) {
-    label->SetText(kProductDisplayName);
+    label->SetText(platform::kProductDisplayName);
   }
   if (auto* label = Find<ui::Label>(this, u"askuserStayMsg")) label->SetText(kRetentionHeadline);
 

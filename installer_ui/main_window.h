@@ -43,8 +43,6 @@ namespace installer_ui {
 
 using InstallStage = package::InstallStage;
 
-// The product's display name, shown on the pages and put into questions.
-inline constexpr char16_t kProductDisplayName[] = u"VarnikPDF转换器";
 // The headline of the exit-retention page (replaces the skin's own).
 inline constexpr char16_t kRetentionHeadline[] = u"恳请给个机会，体验软件功能";
 // The exit question after a failed installation ("%s": the product name).
@@ -84,7 +82,6 @@ class CMainWindow : public ui::Window {
   ui::NativeWindow* native_window() const { return native_.get(); }
 
   // --- framework hooks ----------------------------------------------------
-  std::u16string GetWindowClassName() const { return u"MainWindow"; }
   std::u16string GetSkinFolder() override { return u"basic"; }
   std::u16string GetSkinFile() override { return u"basic.xml"; }
   // Called by the framework once the skin's controls exist.
@@ -92,30 +89,13 @@ class CMainWindow : public ui::Window {
   // The framework's close request: goes through the native window when
   // there is one, so that it arrives as the window system's close.
   void Close(uint32_t code = 0) override;
-  // Every close of the window ends here; it calls the close hook.
-  void OnCloseMessage(uint32_t code);
 
-  // Binds the skin's controls (nine steps, see main_window.cc).
-  void InitializeWindow();
-
-  // --- page switches ------------------------------------------------------
+  // --- page switches (the flow's, also for screenshots and probes) --------
   enum class InstallingForm { kInstall, kReInstall };
   void ShowInstallingPage(InstallingForm form);
   void ShowRetentionPage();
   void ShowInstalledPage();
   void ShowFailurePage(const std::u16string& reason_line);
-
-  // --- user actions (main_window_actions.cc) -------------------------------
-  bool OnControlClick(const ui::EventArgs& args);
-  bool OnReasonChanged(const ui::EventArgs& args);
-  bool OnAgreementChanged(const ui::EventArgs& args);
-  void InstallAction();
-  void ReInstallAction();
-  void RetentionAction();
-  void CloseAction();
-  void LeaveWithReasons();
-  void ToggleCustomizeBar();
-  void ChooseInstallFolder();
 
   // The value of "btn_exit" that "直接退出" reports, without the "Start "
   // prefix: the feedback text with one blank appended, carriage returns and
@@ -129,6 +109,32 @@ class CMainWindow : public ui::Window {
   // folder therefore gives two separators).
   static std::u16string InstallDirForChosenFolder(const std::u16string& folder);
 
+  // --- state, for the process entry and tests ------------------------------
+  InstallStage stage() const { return stage_; }
+  int32_t progress() const { return progress_.progress(); }
+  int32_t progress_ticks_started() const { return progress_ticks_started_; }
+  int32_t download_hr() const { return download_hr_; }
+
+ private:
+  // Every close of the window ends here; it calls the close hook.
+  void OnCloseMessage(uint32_t code);
+  // Binds the skin's controls (nine steps, see main_window.cc).
+  void InitializeWindow();
+
+  // --- user actions (main_window_actions.cc) -------------------------------
+  bool OnControlClick(const ui::EventArgs& args);
+  bool OnReasonChanged(const ui::EventArgs& args);
+  bool OnAgreementChanged(const ui::EventArgs& args);
+  void InstallAction();
+  void ReInstallAction();
+  void RetentionAction();
+  void CloseAction();
+  void LeaveWithReasons();
+  void ToggleCustomizeBar();
+  void ChooseInstallFolder();
+  void ShowExitQuestion();
+  void OnExitQuestionAnswered(int32_t answer);
+
   // --- download and installation (main_window_package.cc) ------------------
   void StartDownload();
   void DownloadPackage();  // thread 2
@@ -136,6 +142,8 @@ class CMainWindow : public ui::Window {
   void UpdateProgress(int32_t value);
   void StartProgressTick();
   void CheckAppRunning();
+  void ShowAppRunningQuestion();
+  void OnAppRunningAnswered(int32_t answer);
   void StartInstall();
   void InstallPackage();  // thread 2
   void OnInstallDone(int32_t code);
@@ -143,27 +151,7 @@ class CMainWindow : public ui::Window {
   void ShowDownloadFailed(const std::u16string& failure_text);
   void ShowInstallFailed(const std::u16string& failure_text);
   void LaunchApp();
-  static bool IsProductInstalled();
 
-  // --- state, for the process entry and tests ------------------------------
-  InstallStage stage() const { return stage_; }
-  const std::u16string& install_dir() const { return install_dir_; }
-  const std::u16string& installer_file() const { return installer_file_; }
-  const std::u16string& package_url() const { return package_url_; }
-  const std::u16string& channel() const { return channel_; }
-  bool existing_install() const { return existing_install_; }
-  bool customize_expanded() const { return customize_expanded_; }
-  int32_t reinstall_count() const { return reinstall_count_; }
-  int32_t progress() const { return progress_.progress(); }
-  int32_t progress_ticks_started() const { return progress_ticks_started_; }
-  int32_t download_hr() const { return download_hr_; }
-  int32_t install_code() const { return install_code_; }
-
- private:
-  void ShowExitQuestion();
-  void OnExitQuestionAnswered(int32_t answer);
-  void ShowAppRunningQuestion();
-  void OnAppRunningAnswered(int32_t answer);
   void SetControlVisible(ui::Control* control, bool visible);
   void SetControlVisible(const std::u16string& name, bool visible);
   void RaiseToForeground();

@@ -11,6 +11,8 @@
 #include "installer_ui/main_window.h"
 #include "installer_ui/msg_box.h"
 #include "installer_ui/url_opener.h"
+#include "package/product_detection.h"
+#include "platform/product_identity.h"
 #include "platform/registry.h"
 #include "platform/shell_folders.h"
 #include "report/event_reporter.h"
@@ -101,7 +103,7 @@ void CMainWindow::CloseAction() {
     LaunchApp();
     return;
   }
-  if (IsProductInstalled()) {
+  if (package::IsProductInstalled()) {
     if (platform::ReadRegString(platform::kAppInfoKey, platform::kInstallerPathValue).empty()) {
       report::ReportEvent(u"offline", report::EventData{{u"result", u"success"}});
     }
@@ -118,11 +120,14 @@ void CMainWindow::CloseAction() {
 }
 
 void CMainWindow::ShowExitQuestion() {
-  ShowMsgBox(native_.get(), ToWeakCallback([this](MsgBoxRet answer) {
+  MsgBoxOptions question;
+  question.content = nbase::FormatText(kExitQuestionPattern, {platform::kProductDisplayName});
+  question.title = kQuestionTitle;
+  question.yes_text = kExitQuestionYes;
+  question.no_text = kExitQuestionNo;
+  ShowMsgBox(native_.get(), question, ToWeakCallback([this](MsgBoxRet answer) {
                OnExitQuestionAnswered(static_cast<int32_t>(answer));
-             }),
-             nbase::FormatText(kExitQuestionPattern, {kProductDisplayName}), false, kQuestionTitle,
-             false, kExitQuestionYes, false, kExitQuestionNo, false);
+             }));
 }
 
 void CMainWindow::OnExitQuestionAnswered(int32_t answer) {

@@ -87,11 +87,11 @@ void CMainWindow::CheckAppRunning() {
 }
 
 void CMainWindow::ShowAppRunningQuestion() {
-  ShowMsgBox(native_.get(), ToWeakCallback([this](MsgBoxRet answer) {
+  const MsgBoxOptions question{package::AppRunningQuestion(), package::kAppRunningTitle,
+                               package::kRetryButtonText, package::kForceCloseButtonText};
+  ShowMsgBox(native_.get(), question, ToWeakCallback([this](MsgBoxRet answer) {
                OnAppRunningAnswered(static_cast<int32_t>(answer));
-             }),
-             package::AppRunningQuestion(), false, package::kAppRunningTitle, false,
-             package::kRetryButtonText, false, package::kForceCloseButtonText, false);
+             }));
 }
 
 void CMainWindow::OnAppRunningAnswered(int32_t answer) {
@@ -154,7 +154,5 @@ void CMainWindow::LaunchApp() {
   package::LaunchApp(install_dir_);
   Close(1);
 }
-
-bool CMainWindow::IsProductInstalled() { return package::IsProductInstalled(); }
 
 }  // namespace installer_ui

@@ -49,25 +49,21 @@ void PostToUiThread(nbase::StdClosure task, int delay_ms) {
   }
 }
 
-std::u16string TextOrString(const std::u16string& text, bool is_id) {
-  return is_id ? ui::LangStrings::Global().Get(text) : text;
+std::u16string TextOf(const MsgBoxText& text) {
+  return text.is_id ? ui::LangStrings::Global().Get(text.text) : text.text;
 }
 
 }  // namespace
 
-void ShowMsgBox(ui::NativeWindow* owner, MsgBoxCallback callback, const std::u16string& content,
-                bool content_is_id, const std::u16string& title, bool title_is_id,
-                const std::u16string& yes_text, bool yes_is_id, const std::u16string& no_text,
-                bool no_is_id) {
+void ShowMsgBox(ui::NativeWindow* owner, const MsgBoxOptions& options, MsgBoxCallback callback) {
   auto* box = new MsgBox;
   if (!box->Create(owner)) {
     delete box;
     return;
   }
   // The box owns itself from here on: it is deleted with its window.
-  box->ShowQuestion(TextOrString(content, content_is_id), TextOrString(title, title_is_id),
-                    TextOrString(yes_text, yes_is_id), TextOrString(no_text, no_is_id),
-                    std::move(callback));
+  box->ShowQuestion(TextOf(options.content), TextOf(options.title), TextOf(options.yes_text),
+                    TextOf(options.no_text), std::move(callback));
 }
 
 MsgBox::MsgBox() { Boxes().push_back(this); }

@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "base/weak_callback.h"
@@ -44,14 +45,35 @@ enum class MsgBoxRet { kYes = 0, kNo = 1 };
 // Receives the answer on the UI thread; may be empty.
 using MsgBoxCallback = std::function<void(MsgBoxRet)>;
 
+// One text of the box: shown as written, or, made with Id(), the skin's
+// language string of that identifier (an unknown identifier gives an empty
+// text).
+struct MsgBoxText {
+  MsgBoxText() = default;
+  // Plain texts convert implicitly, so that options read as the texts.
+  MsgBoxText(std::u16string text) : text(std::move(text)) {}  // NOLINT(runtime/explicit)
+  MsgBoxText(const char16_t* text) : text(text) {}            // NOLINT(runtime/explicit)
+  static MsgBoxText Id(std::u16string id) {
+    MsgBoxText text(std::move(id));
+    text.is_id = true;
+    return text;
+  }
+
+  std::u16string text;
+  bool is_id = false;
+};
+
+// What a box shows. An empty button text hides that button.
+struct MsgBoxOptions {
+  MsgBoxText content;
+  MsgBoxText title;
+  MsgBoxText yes_text;
+  MsgBoxText no_text;
+};
+
 // Opens a box owned by `owner` (the owner's on-screen window; may be null for
-// a box without owner) and returns at once. A text flagged as an identifier
-// is looked up in the skin's language strings (an unknown identifier gives an
-// empty text). An empty button text hides that button.
-void ShowMsgBox(ui::NativeWindow* owner, MsgBoxCallback callback, const std::u16string& content,
-                bool content_is_id, const std::u16string& title, bool title_is_id,
-                const std::u16string& yes_text, bool yes_is_id, const std::u16string& no_text,
-                bool no_is_id);
+// a box without owner) and returns at once.
+void ShowMsgBox(ui::NativeWindow* owner, const MsgBoxOptions& options, MsgBoxCallback callback);
 
 class MsgBox : public ui::Window {
  public:

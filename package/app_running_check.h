@@ -8,7 +8,6 @@
 
 namespace package {
 
-inline constexpr char16_t kProductDisplayName[] = u"VarnikPDF转换器";
 inline constexpr char16_t kAppRunningQuestionPattern[] =
     u"应用程序 \"%s\" 正在运行，是否强制关闭？";
 inline constexpr char16_t kAppRunningTitle[] = u"提示";

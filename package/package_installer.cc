@@ -7,6 +7,7 @@
 #include "platform/command_line.h"
 #include "platform/path_util.h"
 #include "platform/process_launcher.h"
+#include "platform/product_identity.h"
 #include "report/event_reporter.h"
 
 namespace package {
@@ -41,7 +42,7 @@ std::u16string InstallFailureText(int32_t install_code) {
 }
 
 std::u16string ProductAppPath(const std::u16string& install_dir) {
-  return platform::JoinPath(install_dir, kProductAppName);
+  return platform::JoinPath(install_dir, platform::kProductAppFileName);
 }
 
 std::u16string BuildLaunchCommandLine(const std::u16string& install_dir) {

@@ -10,7 +10,6 @@
 namespace package {
 
 inline constexpr int kInstallRuns = 3;
-inline constexpr char16_t kProductAppName[] = u"vidIvurodezirarod.exe";
 inline constexpr char16_t kInstallFailurePrefix[] = u"Install Faild errorCode:";
 
 struct InstallOutcome {

@@ -3,10 +3,10 @@
 #include <cstring>
 #include <string>
 
-#include "package/app_running_check.h"
 #include "package/package_installer.h"
 #include "platform/debug_output.h"
 #include "platform/file_system.h"
+#include "platform/product_identity.h"
 #include "platform/reg_key.h"
 #include "platform/registry.h"
 
@@ -53,7 +53,7 @@ bool FindUninstallEntry(uint32_t view_flag) {
     if (entry.Open(uninstall, name, access) == 0) {
       std::u16string display_name;
       if (ReadText(entry, u"DisplayName", &display_name)) {
-        match = display_name.find(kProductDisplayName) != std::u16string::npos;
+        match = display_name.find(platform::kProductDisplayName) != std::u16string::npos;
         platform::DebugOutput(display_name);
       }
     }

@@ -11,25 +11,20 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "app/installer_config.h"
 #include "base/utf.h"
 #include "installer_ui/main_window.h"
 #include "installer_ui/msg_box.h"
+#include "platform/product_identity.h"
+#include "tests/support/ui_globals.h"
 #include "tests/ui_backend/backend_test_support.h"
 #include "tests/ui_backend/pixel_support.h"
 #include "ui/backend/image_cache.h"
 #include "ui/backend/window_screenshot.h"
-#include "ui/core/dpi_scale.h"
-#include "ui/core/global_manager.h"
 #include "ui/core/label.h"
 #include "ui/core/progress.h"
-#include "ui/core/window_builder.h"
-#include "ui/skin/lang_strings.h"
-#include "ui/skin/resource_loader.h"
 #include "ui/text/pango_text_measurer.h"
 
 namespace installer_ui {
@@ -52,24 +47,13 @@ class GoldenTest : public ui::testing_support::SdlTest,
  protected:
   void SetUp() override {
     SdlTest::SetUp();
-    std::ifstream in(VARNIK_SKIN_ZIP, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_TRUE(ui::ResourceLoader::OpenGlobalPackage(std::move(bytes))) << VARNIK_SKIN_ZIP;
-    ui::DpiScale::Set(GetParam().percent, true);
-    ui::GlobalManager::Reset();
-    ui::ResourceLoader::SetResourceRoot(u"resources\\");
-    ui::ResourceLoader::SetThemeFolder(GetParam().folder);
-    ui::ResourceLoader::SetLanguageFolder(u"lang\\zh_CN");
-    ui::TextMeasurer::SetInstance(&measurer_);
-    ASSERT_TRUE(ui::WindowBuilder::LoadGlobalStyle());
-    ASSERT_TRUE(ui::ResourceLoader::LoadLanguage());
+    varnik_test::ResetUiGlobals();
+    ASSERT_TRUE(varnik_test::LoadPackedSkin(VARNIK_SKIN_ZIP, GetParam().folder, GetParam().percent,
+                                            &measurer_))
+        << VARNIK_SKIN_ZIP;
   }
   void TearDown() override {
-    ui::LangStrings::Global().Clear();
-    ui::TextMeasurer::SetInstance(nullptr);
-    ui::GlobalManager::Reset();
-    ui::ResourceLoader::CloseGlobalPackage();
-    ui::DpiScale::Set(100, false);
+    varnik_test::ResetUiGlobals();
     SdlTest::TearDown();
   }
 
@@ -200,7 +184,7 @@ TEST_P(GoldenTest, QuestionBoxes) {
   for (const auto& q : questions) {
     SCOPED_TRACE(q.name);
     std::u16string content = q.content;
-    content.replace(content.find(u"%s"), 2, kProductDisplayName);
+    content.replace(content.find(u"%s"), 2, platform::kProductDisplayName);
     auto* box = new MsgBox;
     ASSERT_TRUE(box->Create(nullptr));
     box->ShowQuestion(content, kQuestionTitle, q.yes, q.no, nullptr);

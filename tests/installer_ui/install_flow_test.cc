@@ -4,7 +4,6 @@
 // installs the demo product, real product processes are asked about and
 // ended, and the test reads the reports, the per-user records and what the
 // package and the started product wrote.
-#include <dirent.h>
 #include <signal.h>
 #include <spawn.h>
 #include <sys/stat.h>
@@ -26,6 +25,7 @@
 #include "tests/installer_ui/report_record.h"
 #include "tests/platform/test_support.h"
 #include "tests/support/package_server.h"
+#include "tests/support/process_scan.h"
 
 extern char** environ;
 
@@ -34,6 +34,9 @@ namespace {
 using namespace std::chrono_literals;
 using testsupport::EndpointPlan;
 using varnik_test::InstallerProcess;
+using varnik_test::ProgramsNamed;
+using varnik_test::ProgramsUnder;
+using varnik_test::RunningProgram;
 
 constexpr auto kDeadline = 90s;
 
@@ -67,72 +70,6 @@ std::string Lines(const std::vector<Report>& reports) {
   return text;
 }
 
-// Which process runs `exe`, read from /proc; its session id alongside.
-struct RunningProgram {
-  pid_t pid;
-  pid_t session;
-};
-
-std::vector<RunningProgram> ProgramsUnder(const std::string& folder) {
-  std::vector<RunningProgram> found;
-  DIR* proc = opendir("/proc");
-  if (!proc) return found;
-  while (dirent* entry = readdir(proc)) {
-    const pid_t pid = static_cast<pid_t>(atoi(entry->d_name));
-    if (pid <= 0) continue;
-    char target[4096];
-    const std::string link = std::string("/proc/") + entry->d_name + "/exe";
-    const ssize_t n = readlink(link.c_str(), target, sizeof target - 1);
-    if (n <= 0) continue;
-    target[n] = '\0';
-    if (std::string(target).rfind(folder + "/", 0) != 0) continue;
-    found.push_back(RunningProgram{pid, getsid(pid)});
-  }
-  closedir(proc);
-  return found;
-}
-
-std::string BaseName(std::string path) {
-  const std::string deleted = " (deleted)";
-  if (path.size() > deleted.size() &&
-      path.compare(path.size() - deleted.size(), deleted.size(), deleted) == 0) {
-    path.resize(path.size() - deleted.size());
-  }
-  const size_t slash = path.rfind('/');
-  return slash == std::string::npos ? path : path.substr(slash + 1);
-}
-
-// Product applications that run now on this machine (by program or by the
-// script an interpreter runs), whatever started them.
-std::vector<pid_t> RunningProductApps() {
-  std::vector<pid_t> found;
-  DIR* proc = opendir("/proc");
-  if (!proc) return found;
-  while (dirent* entry = readdir(proc)) {
-    const pid_t pid = static_cast<pid_t>(atoi(entry->d_name));
-    if (pid <= 0) continue;
-    const std::string base = std::string("/proc/") + entry->d_name;
-    char target[4096];
-    const ssize_t n = readlink((base + "/exe").c_str(), target, sizeof target - 1);
-    std::vector<std::string> names;
-    if (n > 0) names.push_back(BaseName(std::string(target, static_cast<size_t>(n))));
-    const std::string cmdline = varnik_test::ReadFile(base + "/cmdline");
-    for (size_t at = 0, count = 0; at < cmdline.size() && count < 2; ++count) {
-      const size_t end = cmdline.find('\0', at);
-      names.push_back(BaseName(cmdline.substr(at, end - at)));
-      at = end == std::string::npos ? cmdline.size() : end + 1;
-    }
-    for (const std::string& name : names) {
-      if (name == "vidIvurodezirarod.exe") {
-        found.push_back(pid);
-        break;
-      }
-    }
-  }
-  closedir(proc);
-  return found;
-}
-
 pid_t Spawn(const std::string& program, int stdin_fd = -1) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -158,7 +95,7 @@ class InstallFlowTest : public ::testing::Test {
     // The installer looks for the product among all processes of the
     // machine; one left behind elsewhere would stop every flow at the
     // question. Say so at once instead of failing on a deadline.
-    const std::vector<pid_t> strays = RunningProductApps();
+    const std::vector<pid_t> strays = ProgramsNamed("vidIvurodezirarod.exe");
     ASSERT_TRUE(strays.empty()) << "vidIvurodezirarod.exe runs already (pid " << strays[0]
                                 << "); end it or run the tests in a PID namespace";
     ASSERT_TRUE(server_.Start());

@@ -4,29 +4,25 @@
 #include "installer_ui/msg_box.h"
 
 #include <chrono>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "base/framework_thread.h"
 #include "base/message_loop.h"
 #include "base/thread_ids.h"
 #include "base/thread_registry.h"
 #include "base/utf.h"
 #include "platform/system_message_box.h"
+#include "tests/support/test_ui_thread.h"
+#include "tests/support/ui_globals.h"
 #include "tests/ui_backend/backend_test_support.h"
 #include "ui/core/box.h"
 #include "ui/core/button.h"
 #include "ui/core/dpi_scale.h"
-#include "ui/core/global_manager.h"
 #include "ui/core/label.h"
 #include "ui/core/rich_edit.h"
 #include "ui/core/window.h"
-#include "ui/core/window_builder.h"
-#include "ui/skin/lang_strings.h"
 #include "ui/skin/resource_loader.h"
 #include "ui/text/pango_text_measurer.h"
 
@@ -41,24 +37,6 @@ constexpr char16_t kRunningQuestion[] = u"应用程序 \"VarnikPDF转换器\" �
 
 const ::testing::Environment* const g_sdl =
     ::testing::AddGlobalTestEnvironment(new ui::testing_support::SdlEnvironment);
-
-// The installer's UI thread: the calling thread, registered as thread 0.
-class UiThread : public nbase::FrameworkThread {
- public:
-  explicit UiThread(std::function<void()> init)
-      : FrameworkThread("MainThread"), init_(std::move(init)) {}
-  ~UiThread() override { Stop(); }
-
- protected:
-  void Init() override {
-    nbase::ThreadRegistry::RegisterThread(nbase::kThreadUI);
-    init_();
-  }
-  void Cleanup() override { nbase::ThreadRegistry::UnregisterThread(); }
-
- private:
-  std::function<void()> init_;
-};
 
 // One step of a scenario: an action on the UI thread, then a condition the
 // UI loop keeps running for (checked between events and tasks).
@@ -105,26 +83,14 @@ class MsgBoxTest : public ui::testing_support::SdlTest {
   }
   void TearDown() override {
     platform::SetSystemMessageBoxFunction(nullptr);
-    ui::TextMeasurer::SetInstance(nullptr);
-    ui::GlobalManager::Reset();
-    ui::LangStrings::Global().Clear();
-    ui::ResourceLoader::CloseGlobalPackage();
-    ui::DpiScale::Set(100, false);
+    varnik_test::ResetUiGlobals();
     SdlTest::TearDown();
   }
 
   void LoadSkin(const std::u16string& theme, int percent) {
-    std::ifstream in(VARNIK_SKIN_ZIP, std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    ASSERT_TRUE(ui::ResourceLoader::OpenGlobalPackage(std::move(bytes))) << VARNIK_SKIN_ZIP;
-    ui::DpiScale::Set(percent, true);
-    ui::GlobalManager::Reset();
-    ui::ResourceLoader::SetResourceRoot(u"resources\\");
-    ui::ResourceLoader::SetThemeFolder(theme);
-    ui::ResourceLoader::SetLanguageFolder(u"lang\\zh_CN");
-    ui::TextMeasurer::SetInstance(&measurer_);
-    ASSERT_TRUE(ui::WindowBuilder::LoadGlobalStyle());
-    ASSERT_TRUE(ui::ResourceLoader::LoadLanguage());
+    varnik_test::ResetUiGlobals();
+    ASSERT_TRUE(varnik_test::LoadPackedSkin(VARNIK_SKIN_ZIP, theme, percent, &measurer_))
+        << VARNIK_SKIN_ZIP;
   }
 
   // Runs the steps one after the other on a UI thread made for the test. A
@@ -157,7 +123,7 @@ class MsgBoxTest : public ui::testing_support::SdlTest {
       }
       nbase::MessageLoop::current()->PostDelayedTask(poll, nbase::TimeDelta::FromMilliseconds(2));
     };
-    UiThread thread([&] {
+    varnik_test::TestUiThread thread([&] {
       owner_native_ = std::make_unique<ui::NativeWindow>(&owner_);
       ASSERT_TRUE(owner_native_->Create(nullptr, "owner")) << owner_native_->GetLastError();
       owner_native_->Show();
@@ -183,18 +149,15 @@ class MsgBoxTest : public ui::testing_support::SdlTest {
   // Shows a box whose answers are recorded in answers_.
   void Show(const std::u16string& content, const std::u16string& yes, const std::u16string& no,
             ui::NativeWindow* owner) {
-    ShowMsgBox(
-        owner,
-        [this](MsgBoxRet ret) {
-          answers_.push_back(ret);
-          answered_at_ = Clock::now();
-          // What the owner looks like when the answer arrives.
-          owner_enabled_at_answer_ = owner_.IsWindowEnabled();
-          owner_focus_at_answer_ = owner_.GetFocus();
-          box_closing_at_answer_ = Box() && Box()->IsClosing();
-          on_ui_thread_at_answer_ = nbase::ThreadRegistry::CurrentThreadId() == nbase::kThreadUI;
-        },
-        content, false, u"提示", false, yes, false, no, false);
+    ShowMsgBox(owner, {content, u"提示", yes, no}, [this](MsgBoxRet ret) {
+      answers_.push_back(ret);
+      answered_at_ = Clock::now();
+      // What the owner looks like when the answer arrives.
+      owner_enabled_at_answer_ = owner_.IsWindowEnabled();
+      owner_focus_at_answer_ = owner_.GetFocus();
+      box_closing_at_answer_ = Box() && Box()->IsClosing();
+      on_ui_thread_at_answer_ = nbase::ThreadRegistry::CurrentThreadId() == nbase::kThreadUI;
+    });
   }
   void ShowStandard() { Show(kRunningQuestion, u"重试", u"强制关闭", owner_native_.get()); }
 
@@ -446,9 +409,8 @@ TEST_F(MsgBoxTest, AnAnswerForAnOwnerThatIsGoneIsDropped) {
   int calls = 0;
   RunScenario({
       {[&] {
-         ShowMsgBox(owner_native_.get(),
-                    callback_owner->ToWeakCallback([&](MsgBoxRet) { ++calls; }), kExitQuestion,
-                    false, u"提示", false, u"已经安装", false, u"下载完整安装包", false);
+         ShowMsgBox(owner_native_.get(), {kExitQuestion, u"提示", u"已经安装", u"下载完整安装包"},
+                    callback_owner->ToWeakCallback([&](MsgBoxRet) { ++calls; }));
          // The callback's owner goes after the answer is posted and before
          // the posted answer runs.
          Box()->AttachBubbledEvent(Box()->GetRoot(), ui::kEventClick, [&](const ui::EventArgs&) {
@@ -494,8 +456,7 @@ TEST_F(MsgBoxTest, BoxWithoutOwnerAnswers) {
 TEST_F(MsgBoxTest, EmptyCallbackClosesQuietly) {
   RunScenario({
       {[&] {
-         ShowMsgBox(owner_native_.get(), nullptr, kExitQuestion, false, u"提示", false, u"是",
-                    false, u"否", false);
+         ShowMsgBox(owner_native_.get(), {kExitQuestion, u"提示", u"是", u"否"}, nullptr);
          ClickControl(u"btn_no");
        },
        [] { return NoBox(); }},
@@ -506,8 +467,10 @@ TEST_F(MsgBoxTest, EmptyCallbackClosesQuietly) {
 TEST_F(MsgBoxTest, IdentifierTextsComeFromTheLanguageStrings) {
   RunScenario({
       {[&] {
-         ShowMsgBox(owner_native_.get(), nullptr, u"STRING_OK", true, u"STRING_CANCEL", true,
-                    u"STRING_OK", true, u"NO_SUCH_STRING", true);
+         ShowMsgBox(owner_native_.get(),
+                    {MsgBoxText::Id(u"STRING_OK"), MsgBoxText::Id(u"STRING_CANCEL"),
+                     MsgBoxText::Id(u"STRING_OK"), MsgBoxText::Id(u"NO_SUCH_STRING")},
+                    nullptr);
          ASSERT_NE(Box(), nullptr);
          EXPECT_EQ(Find<ui::RichEdit>(u"content")->GetText(), u"确定");
          EXPECT_EQ(Find<ui::Label>(u"title")->GetText(), u"取消");
@@ -520,8 +483,7 @@ TEST_F(MsgBoxTest, IdentifierTextsComeFromTheLanguageStrings) {
   });
   RunScenario({
       {[&] {
-         ShowMsgBox(owner_native_.get(), nullptr, u"STRING_OK", false, u"提示", false, u"", false,
-                    u"", false);
+         ShowMsgBox(owner_native_.get(), {u"STRING_OK", u"提示", u"", u""}, nullptr);
          EXPECT_EQ(Find<ui::RichEdit>(u"content")->GetText(), u"STRING_OK");
        },
        nullptr},
@@ -562,9 +524,7 @@ TEST_F(MsgBoxTest, WindowSystemThatRefusesTheWindowLeavesNoBox) {
     Watchdog watchdog;
     nbase::MessageLoop loop;
     int calls = 0;
-    ShowMsgBox(
-        nullptr, [&](MsgBoxRet) { ++calls; }, kExitQuestion, false, u"提示", false, u"是", false,
-        u"否", false);
+    ShowMsgBox(nullptr, {kExitQuestion, u"提示", u"是", u"否"}, [&](MsgBoxRet) { ++calls; });
     EXPECT_TRUE(NoBox());
     loop.PostTask([&] { loop.QuitWhenIdle(); });
     loop.Run();

@@ -1,15 +1,15 @@
 #include "ui/backend/native_window.h"
 
-#include "tests/ui_backend/pixel_support.h"
-#include "ui/backend/image_cache.h"
-#include "ui/backend/window_screenshot.h"
-
 #include <string>
 #include <vector>
 
 #include "base/message_loop.h"
 #include "base/utf.h"
+#include "tests/support/ui_globals.h"
 #include "tests/ui_backend/backend_test_support.h"
+#include "tests/ui_backend/pixel_support.h"
+#include "ui/backend/image_cache.h"
+#include "ui/backend/window_screenshot.h"
 #include "ui/core/box.h"
 #include "ui/core/button.h"
 #include "ui/core/dpi_scale.h"
@@ -30,8 +30,7 @@ class NativeWindowTest : public testing_support::SdlTest {
  protected:
   void SetUp() override {
     SdlTest::SetUp();
-    DpiScale::Set(100, false);
-    GlobalManager::Reset();
+    varnik_test::ResetUiGlobals();
     GlobalManager::AddFont(u"system", 12, false, false);
     TextMeasurer::SetInstance(&measurer_);
     window_.SetAttribute(u"size", u"300,200");
@@ -58,8 +57,7 @@ class NativeWindowTest : public testing_support::SdlTest {
   }
   void TearDown() override {
     native_.Destroy();
-    TextMeasurer::SetInstance(nullptr);
-    GlobalManager::Reset();
+    varnik_test::ResetUiGlobals();
     SdlTest::TearDown();
   }
 
@@ -283,8 +281,7 @@ TEST_F(NativeWindowTest, MouseDragThroughSdlSelectsText) {
   RunUntilIdle();
   EXPECT_EQ(edit_->Copy(), u"abc def");
   // A double click (SDL's click count 2) takes one word.
-  const int32_t def_x =
-      text.left + measurer_.Measure(edit_->GetFontSpec(), u"abc de", 0, true).cx;
+  const int32_t def_x = text.left + measurer_.Measure(edit_->GetFontSpec(), u"abc de", 0, true).cx;
   PushMouse(SDL_MOUSEBUTTONDOWN, def_x, text.top + 5, 1);
   PushMouse(SDL_MOUSEBUTTONUP, def_x, text.top + 5, 1);
   PushMouse(SDL_MOUSEBUTTONDOWN, def_x, text.top + 5, 2);

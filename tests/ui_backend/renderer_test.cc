@@ -6,6 +6,7 @@
 #include <string>
 
 #include "base/utf.h"
+#include "tests/support/ui_globals.h"
 #include "tests/ui_backend/pixel_support.h"
 #include "ui/backend/window_screenshot.h"
 #include "ui/core/box.h"
@@ -39,10 +40,8 @@ class RendererTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_FALSE(dir_.path().empty());
-    ResourceLoader::CloseGlobalPackage();
+    varnik_test::ResetUiGlobals();
     ResourceLoader::SetFileSystemRoot(nbase::Utf8ToUtf16(dir_.path()));
-    DpiScale::Set(100, false);
-    GlobalManager::Reset();
     GlobalManager::AddFont(u"system", 12, false, false);
     GlobalManager::SetDefaultTextColor(0xFF000000);
     TextMeasurer::SetInstance(&measurer_);
@@ -53,9 +52,7 @@ class RendererTest : public ::testing::Test {
   }
   void TearDown() override {
     if (surface_) cairo_surface_destroy(surface_);
-    TextMeasurer::SetInstance(nullptr);
-    ResourceLoader::SetFileSystemRoot(u"");
-    GlobalManager::Reset();
+    varnik_test::ResetUiGlobals();
   }
 
   std::string File(const std::string& name) { return dir_.path() + "/" + name; }
@@ -184,7 +181,7 @@ TEST_F(RendererTest, ButtonDrawsTheImageOfItsStateWithNormalAsFallback) {
   button->SetAttribute(u"normalimage", u"normal.png");
   button->SetAttribute(u"hotimage", u"hot.png");
   struct Case {
-    int32_t state;
+    ControlState state;
     bool enabled;
     uint32_t expected;
   };

@@ -26,11 +26,11 @@
 #include <thread>
 #include <vector>
 
-#include "base/framework_thread.h"
 #include "base/message_loop.h"
 #include "base/thread_ids.h"
 #include "base/thread_registry.h"
 #include "tests/base/loop_test_support.h"
+#include "tests/support/test_ui_thread.h"
 
 namespace ui {
 namespace testing_support {
@@ -40,25 +40,6 @@ using PumpClock = std::chrono::steady_clock;
 inline int64_t MsSince(PumpClock::time_point start) {
   return std::chrono::duration_cast<std::chrono::milliseconds>(PumpClock::now() - start).count();
 }
-
-// A UI thread like the installer's: registered as thread 0 on the calling
-// thread, running until asked to quit.
-class PumpTestUiThread : public nbase::FrameworkThread {
- public:
-  explicit PumpTestUiThread(std::function<void()> init)
-      : FrameworkThread("MainThread"), init_(std::move(init)) {}
-  ~PumpTestUiThread() override { Stop(); }
-
- protected:
-  void Init() override {
-    nbase::ThreadRegistry::RegisterThread(nbase::kThreadUI);
-    init_();
-  }
-  void Cleanup() override { nbase::ThreadRegistry::UnregisterThread(); }
-
- private:
-  std::function<void()> init_;
-};
 
 template <typename Harness>
 class UiMessagePumpTest : public ::testing::Test {
@@ -215,7 +196,7 @@ TYPED_TEST_P(UiMessagePumpTest, RepeatedTaskEvery200MsKeepsItsRhythm) {
   std::vector<int64_t> ticks;
   PumpClock::time_point start;
   TickOwner owner;
-  PumpTestUiThread ui_thread([&] {
+  varnik_test::TestUiThread ui_thread([&] {
     start = PumpClock::now();
     nbase::ThreadRegistry::PostRepeatedTask(nbase::kThreadUI,
                                             owner.ToWeakCallback(nbase::StdClosure([&] {

@@ -2,24 +2,25 @@
 // are true only for "true", and classes applied where they stand.
 #include <gtest/gtest.h>
 
+#include <memory>
+#include <utility>
+
+#include "base/utf.h"
+#include "tests/support/ui_globals.h"
 #include "ui/core/control.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/global_manager.h"
 #include "ui/core/label.h"
+#include "ui/core/rich_edit.h"
+#include "ui/core/window_builder.h"
 
 namespace ui {
 namespace {
 
 class ControlAttributesTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    DpiScale::Set(100, false);
-    GlobalManager::Reset();
-  }
-  void TearDown() override {
-    DpiScale::Set(100, false);
-    GlobalManager::Reset();
-  }
+  void SetUp() override { varnik_test::ResetUiGlobals(); }
+  void TearDown() override { varnik_test::ResetUiGlobals(); }
 };
 
 TEST_F(ControlAttributesTest, SizeValues) {
@@ -196,6 +197,86 @@ TEST_F(ControlAttributesTest, LabelTakesItsOwnNamesFirst) {
   // A label sizes itself from its text unless told otherwise.
   EXPECT_EQ(label.GetFixedWidth(), kSizeAuto);
   EXPECT_EQ(label.GetFixedHeight(), kSizeAuto);
+}
+
+TEST_F(ControlAttributesTest, EveryKindUnderstandsTheBaseVocabulary) {
+  DpiScale::Set(150, true);
+  for (const char16_t* kind :
+       {u"Control", u"Label", u"Button", u"CheckBox", u"Progress", u"RichEdit", u"VBox"}) {
+    SCOPED_TRACE(nbase::Utf16ToUtf8(kind));
+    std::unique_ptr<Control> c(WindowBuilder::CreateControlByName(kind));
+    ASSERT_NE(c, nullptr);
+    c->SetAttribute(u"name", u"n");
+    c->SetAttribute(u"width", u"20");
+    c->SetAttribute(u"margin", u"2,0,0,4");
+    c->SetAttribute(u"halign", u"center");
+    c->SetAttribute(u"hotimage", u"h.png");
+    c->SetAttribute(u"cursortype", u"hand");
+    c->SetAttribute(u"tooltiptext", u"tip");
+    c->SetAttribute(u"receivepointer", u"true");
+    c->SetAttribute(u"no_such_attribute", u"1");
+    EXPECT_EQ(c->GetName(), u"n");
+    EXPECT_EQ(c->GetFixedWidth(), 30);
+    EXPECT_EQ(c->GetMargin(), (Rect{3, 0, 0, 6}));
+    EXPECT_EQ(c->GetHorAlign(), kHorAlignCenter);
+    EXPECT_EQ(c->GetStateImage(kStateHot), u"h.png");
+    EXPECT_EQ(c->GetCursorType(), kCursorHand);
+    EXPECT_EQ(c->GetToolTipText(), u"tip");
+    EXPECT_TRUE(c->IsReceivePointer());
+  }
+}
+
+TEST_F(ControlAttributesTest, EachFadeNameSwitchesItsOwnAnimation) {
+  const std::pair<std::u16string, bool FadeSwitches::*> fades[] = {
+      {u"fadealpha", &FadeSwitches::alpha},
+      {u"fadehot", &FadeSwitches::hot},
+      {u"fadewidth", &FadeSwitches::width},
+      {u"fadeheight", &FadeSwitches::height},
+      {u"fadeinoutxfromleft", &FadeSwitches::x_from_left},
+      {u"fadeinoutxfromright", &FadeSwitches::x_from_right},
+      {u"fadeinoutyfromtop", &FadeSwitches::y_from_top},
+      {u"fadeinoutyfrombottom", &FadeSwitches::y_from_bottom},
+  };
+  for (const auto& [name, fade] : fades) {
+    Control c;
+    c.SetAttribute(name, u"true");
+    for (const auto& [other, other_fade] : fades) {
+      EXPECT_EQ(c.GetFades().*other_fade, other == name)
+          << nbase::Utf16ToUtf8(name) << " / " << nbase::Utf16ToUtf8(other);
+    }
+    c.SetAttribute(name, u"True");
+    EXPECT_FALSE(c.GetFades().*fade);
+  }
+}
+
+TEST_F(ControlAttributesTest, BothTextControlsReadTheTextAttributesAlike) {
+  GlobalManager::AddFont(u"system", 12, false, false);
+  GlobalManager::AddFont(u"system", 14, true, false);
+  DpiScale::Set(150, true);
+  Label label;
+  RichEdit edit;
+  for (Control* c : {static_cast<Control*>(&label), static_cast<Control*>(&edit)}) {
+    c->SetAttribute(u"text", u"abc");
+    c->SetAttribute(u"font", u"1");
+    c->SetAttribute(u"normaltextcolor", u"#ff000011");
+    c->SetAttribute(u"disabledtextcolor", u"#ff000022");
+    c->SetAttribute(u"disabledtextcolor", u"no_such_colour");  // keeps the colour set
+    c->SetAttribute(u"textpadding", u"2,0,2,4");
+  }
+  EXPECT_EQ(label.GetText(), edit.GetText());
+  EXPECT_EQ(label.GetFont(), 1);
+  EXPECT_EQ(edit.GetFont(), 1);
+  EXPECT_EQ(label.GetTextPadding(), (Rect{3, 0, 3, 6}));
+  EXPECT_EQ(edit.GetTextPadding(), (Rect{3, 0, 3, 6}));
+  EXPECT_EQ(label.GetPaintTextColor(), 0xFF000011u);
+  EXPECT_EQ(edit.GetTextColor(), 0xFF000011u);
+  label.SetEnabled(false);
+  edit.SetEnabled(false);
+  EXPECT_EQ(label.GetPaintTextColor(), 0xFF000022u);
+  EXPECT_EQ(edit.GetTextColor(), 0xFF000022u);
+  // The edit field's own name for the padding.
+  edit.SetAttribute(u"padding", u"4,4,4,4");
+  EXPECT_EQ(edit.GetTextPadding(), (Rect{6, 6, 6, 6}));
 }
 
 TEST_F(ControlAttributesTest, AttributeListsApplyWholeOrNotAtAll) {

@@ -4,6 +4,7 @@
 
 #include <vector>
 
+#include "tests/support/ui_globals.h"
 #include "ui/core/box.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/h_box.h"
@@ -14,8 +15,8 @@ namespace {
 
 class LayoutTest : public ::testing::Test {
  protected:
-  void SetUp() override { DpiScale::Set(100, false); }
-  void TearDown() override { DpiScale::Set(100, false); }
+  void SetUp() override { varnik_test::ResetUiGlobals(); }
+  void TearDown() override { varnik_test::ResetUiGlobals(); }
 };
 
 Control* Fixed(int32_t w, int32_t h) {

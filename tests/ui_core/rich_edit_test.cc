@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/support/ui_globals.h"
 #include "ui/core/global_manager.h"
 #include "ui/core/v_box.h"
 #include "ui/core/window.h"
@@ -15,7 +16,7 @@ namespace {
 class RichEditTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    GlobalManager::Reset();
+    varnik_test::ResetUiGlobals();
     GlobalManager::AddFont(u"system", 14, false, false);
     TextMeasurer::SetInstance(&measurer_);
     root_ = new VBox;
@@ -30,10 +31,7 @@ class RichEditTest : public ::testing::Test {
       return true;
     });
   }
-  void TearDown() override {
-    TextMeasurer::SetInstance(nullptr);
-    GlobalManager::Reset();
-  }
+  void TearDown() override { varnik_test::ResetUiGlobals(); }
 
   void Type(const std::u16string& text) {
     for (char16_t ch : text) window_.OnChar(ch);

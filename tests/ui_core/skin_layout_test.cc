@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "base/utf.h"
+#include "tests/support/ui_globals.h"
 #include "ui/core/box.h"
 #include "ui/core/check_box.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/global_manager.h"
-#include "ui/core/image_size_reader.h"
 #include "ui/core/label.h"
 #include "ui/core/progress.h"
 #include "ui/core/rich_edit.h"
@@ -59,8 +59,7 @@ class SkinLayoutTest : public ::testing::TestWithParam<Scale> {
  protected:
   void SetUp() override {
     const Scale& scale = GetParam();
-    GlobalManager::Reset();
-    ImageSizeReader::ClearCache();
+    varnik_test::ResetUiGlobals();
     DpiScale::Set(scale.percent, true);
     ASSERT_TRUE(ResourceLoader::OpenGlobalPackage(ReadPackage())) << VARNIK_SKIN_ZIP;
     ResourceLoader::SetResourceRoot(u"resources\\");
@@ -68,13 +67,7 @@ class SkinLayoutTest : public ::testing::TestWithParam<Scale> {
     ASSERT_TRUE(WindowBuilder::LoadGlobalStyle());
     TextMeasurer::SetInstance(&measurer_);
   }
-  void TearDown() override {
-    TextMeasurer::SetInstance(nullptr);
-    ResourceLoader::CloseGlobalPackage();
-    GlobalManager::Reset();
-    ImageSizeReader::ClearCache();
-    DpiScale::Set(100, false);
-  }
+  void TearDown() override { varnik_test::ResetUiGlobals(); }
 
   // Shows one page of the main window and lays the window out.
   void ShowPage(Window& w, const char16_t* page) {

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "base/utf.h"
+#include "tests/support/ui_globals.h"
 #include "ui/core/box.h"
 #include "ui/core/button.h"
 #include "ui/core/check_box.h"
@@ -26,17 +27,14 @@ namespace {
 class WindowBuilderTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    GlobalManager::Reset();
-    DpiScale::Set(100, false);
-    ResourceLoader::CloseGlobalPackage();
+    varnik_test::ResetUiGlobals();
     char pattern[] = "/tmp/ui_builder_XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     dir_ = pattern;
     ResourceLoader::SetFileSystemRoot(nbase::Utf8ToUtf16(dir_));
   }
   void TearDown() override {
-    ResourceLoader::SetFileSystemRoot(u"");
-    GlobalManager::Reset();
+    varnik_test::ResetUiGlobals();
     std::system(("rm -rf '" + dir_ + "'").c_str());
   }
   void WriteFile(const std::string& name, const std::string& text) {
@@ -143,6 +141,40 @@ TEST_F(WindowBuilderTest, IncludeWithCountAddsEveryCopy) {
   Box* box = static_cast<Box*>(root.get());
   ASSERT_EQ(box->GetCount(), 4u);
   for (size_t i = 0; i < 4; ++i) EXPECT_EQ(box->GetAt(i)->GetType(), u"Label");
+}
+
+// A control that counts its live instances, to see which copies survive.
+class CountedControl : public Control {
+ public:
+  CountedControl() { ++alive; }
+  ~CountedControl() override { --alive; }
+  static inline int alive = 0;
+};
+
+TEST_F(WindowBuilderTest, TopLevelIncludeKeepsOnlyTheFirstCopy) {
+  WriteFile("counted.xml", "<Counted name=\"copy\"/>");
+  const auto make = [](const std::u16string& name) -> Control* {
+    return name == u"Counted" ? new CountedControl : nullptr;
+  };
+  struct Case {
+    const char16_t* layout;
+    const char16_t* root_name;
+  };
+  const Case cases[] = {
+      // Three top-level copies: the first is the root, the others have no owner.
+      {u"<Include source=\"counted.xml\" count=\"3\"/>", u"copy"},
+      // After a top-level control every copy is one too many.
+      {u"<Window><Control name=\"first\"/><Include source=\"counted.xml\" count=\"2\"/></Window>",
+       u"first"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(nbase::Utf16ToUtf8(c.layout));
+    CountedControl::alive = 0;
+    std::unique_ptr<Control> root(builder_.Create(c.layout, make));
+    ASSERT_NE(root, nullptr);
+    EXPECT_EQ(root->GetName(), c.root_name);
+    EXPECT_EQ(CountedControl::alive, root->GetName() == u"copy" ? 1 : 0);
+  }
 }
 
 TEST_F(WindowBuilderTest, HostileIncludesAndNumbersStayBounded) {

@@ -4,7 +4,6 @@
 // layout probe, which lays the same skin out at the same DPI. Reports are
 // checked at the loopback package server. Every wait has a deadline; the
 // suite skips only when no X server can be started.
-#include <dirent.h>
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -24,6 +23,7 @@
 #include "tests/app/installer_process.h"
 #include "tests/platform/test_support.h"
 #include "tests/support/package_server.h"
+#include "tests/support/process_scan.h"
 #include "tools/x11_tools/x11_snapshot.h"
 
 namespace {
@@ -91,7 +91,7 @@ class PrivateXServer {
 // Runs a command without a shell's quoting troubles (arguments as given) and
 // returns its standard output; `ok` is false on a non-zero exit.
 std::string RunCommand(std::vector<std::string> argv, const std::map<std::string, std::string>& env,
-                bool* ok) {
+                       bool* ok) {
   int fds[2];
   if (pipe2(fds, O_CLOEXEC) != 0) return "";
   const pid_t pid = fork();
@@ -159,26 +159,12 @@ class RealWindowTest : public ::testing::Test {
 
   // The product that "立即体验" started keeps running like a desktop
   // program; it is this test's when its executable lies in the test's home.
-  std::vector<int> ProductPids() const {
-    std::vector<int> pids;
-    const std::string root = home_.path() + "/";
-    DIR* proc = opendir("/proc");
-    while (dirent* entry = proc ? readdir(proc) : nullptr) {
-      const int pid = std::atoi(entry->d_name);
-      if (pid <= 0) continue;
-      char target[4096];
-      const ssize_t n =
-          readlink(("/proc/" + std::string(entry->d_name) + "/exe").c_str(), target, sizeof target);
-      if (n > 0 && std::string(target, static_cast<size_t>(n)).rfind(root, 0) == 0) {
-        pids.push_back(pid);
-      }
-    }
-    if (proc) closedir(proc);
-    return pids;
+  std::vector<varnik_test::RunningProgram> ProductPrograms() const {
+    return varnik_test::ProgramsUnder(home_.path());
   }
 
   void TearDown() override {
-    for (int pid : ProductPids()) kill(pid, SIGKILL);
+    for (const varnik_test::RunningProgram& p : ProductPrograms()) kill(p.pid, SIGKILL);
   }
 
   // Starts the installer on the private display and finds its window.
@@ -190,9 +176,9 @@ class RealWindowTest : public ::testing::Test {
                                            {"VARNIK_SERVER_HOST", server_.host_port()}});
     ASSERT_TRUE(installer_->Start());
     bool ok = false;
-    const std::string found = RunCommand({"timeout", "30", "xdotool", "search", "--sync", "--onlyvisible",
-                                   "--pid", std::to_string(Pid())},
-                                  {{"DISPLAY", x_server_->display()}}, &ok);
+    const std::string found = RunCommand({"timeout", "30", "xdotool", "search", "--sync",
+                                          "--onlyvisible", "--pid", std::to_string(Pid())},
+                                         {{"DISPLAY", x_server_->display()}}, &ok);
     ASSERT_TRUE(ok) << "the installer's window did not appear\n" << installer_->Output();
     window_ = std::stoul(found);
   }
@@ -200,9 +186,8 @@ class RealWindowTest : public ::testing::Test {
   int Pid() {
     // The installer is the newest child of this test running the installer.
     bool ok = false;
-    const std::string out =
-        RunCommand({"pgrep", "-n", "-P", std::to_string(getpid()), "-f", VARNIK_SETUP_EXECUTABLE}, {},
-            &ok);
+    const std::string out = RunCommand(
+        {"pgrep", "-n", "-P", std::to_string(getpid()), "-f", VARNIK_SETUP_EXECUTABLE}, {}, &ok);
     return ok ? std::stoi(out) : -1;
   }
 
@@ -303,10 +288,10 @@ TEST_F(RealWindowTest, InstallsThenStartsTheProduct) {
   // The product starts detached and may still be on its way when the
   // installer has ended; wait for it, so that TearDown ends it too.
   const auto product_deadline = std::chrono::steady_clock::now() + 10s;
-  while (ProductPids().empty() && std::chrono::steady_clock::now() < product_deadline) {
+  while (ProductPrograms().empty() && std::chrono::steady_clock::now() < product_deadline) {
     std::this_thread::sleep_for(20ms);
   }
-  EXPECT_FALSE(ProductPids().empty()) << "立即体验 started no product";
+  EXPECT_FALSE(ProductPrograms().empty()) << "立即体验 started no product";
   const std::vector<std::string> reports = Reports();
   ASSERT_GE(reports.size(), 5u) << installer_->Output();
   EXPECT_EQ(reports[1], "OnClick {\"ClickSrc\":\"Install\"}");
@@ -367,9 +352,9 @@ TEST(X11SnapshotTest, ColoursParseAndCompareByChannel) {
     bool ok;
     uint32_t colour;
   };
-  for (const Case& c : {Case{"1C87F2", true, 0x1C87F2}, Case{"#ffffff", true, 0xFFFFFF},
-                        Case{"1C87F", false, 0}, Case{"1C87F2A", false, 0},
-                        Case{"1C87G2", false, 0}, Case{"", false, 0}}) {
+  for (const Case& c :
+       {Case{"1C87F2", true, 0x1C87F2}, Case{"#ffffff", true, 0xFFFFFF}, Case{"1C87F", false, 0},
+        Case{"1C87F2A", false, 0}, Case{"1C87G2", false, 0}, Case{"", false, 0}}) {
     uint32_t colour = 0;
     EXPECT_EQ(X11Snapshot::ParseColour(c.text, &colour), c.ok) << c.text;
     if (c.ok) {

@@ -30,9 +30,10 @@ Rect Deflate(const Rect& r, const Rect& pad) {
   return Rect{r.left + pad.left, r.top + pad.top, r.right - pad.right, r.bottom - pad.bottom};
 }
 
+// Image rectangles are the skin library's own type; they scale as any other.
 ImageRect ScaleImageRect(const ImageRect& r) {
-  return ImageRect{DpiScale::Scale(r.left), DpiScale::Scale(r.top), DpiScale::Scale(r.right),
-                   DpiScale::Scale(r.bottom)};
+  const Rect scaled = DpiScale::ScaleRect(Rect{r.left, r.top, r.right, r.bottom});
+  return ImageRect{scaled.left, scaled.top, scaled.right, scaled.bottom};
 }
 
 // Draws the part (sx, sy, sw, sh) of `image` stretched over (dx, dy, dw, dh).
@@ -155,7 +156,7 @@ void Renderer::PaintControl(cairo_t* cr, Control* control, const Rect& clip) {
 void Renderer::PaintControlSelf(cairo_t* cr, Control* control) {
   const Rect& pos = control->GetPos();
   FillRect(cr, pos, control->GetBkColor());
-  const int32_t state = control->IsEnabled() ? control->GetState() : kStateDisabled;
+  const ControlState state = control->IsEnabled() ? control->GetState() : kStateDisabled;
   auto* check_box = dynamic_cast<CheckBox*>(control);
   uint32_t state_color =
       check_box ? check_box->GetSelectedStateColor(state) : control->GetStateColor(state);
@@ -176,12 +177,12 @@ void Renderer::PaintControlSelf(cairo_t* cr, Control* control) {
 }
 
 void Renderer::PaintStateImages(cairo_t* cr, Control* control) {
-  const int32_t state = control->IsEnabled() ? control->GetState() : kStateDisabled;
+  const ControlState state = control->IsEnabled() ? control->GetState() : kStateDisabled;
   auto* check_box = dynamic_cast<CheckBox*>(control);
-  auto image_of = [&](int32_t s) -> const std::u16string& {
+  auto image_of = [&](ControlState s) -> const std::u16string& {
     return check_box ? check_box->GetSelectedStateImage(s) : control->GetStateImage(s);
   };
-  auto fore_of = [&](int32_t s) -> const std::u16string& {
+  auto fore_of = [&](ControlState s) -> const std::u16string& {
     return check_box ? check_box->GetSelectedForeStateImage(s) : control->GetForeStateImage(s);
   };
   const Rect& pos = control->GetPos();
@@ -240,7 +241,8 @@ void Renderer::PaintRichEdit(cairo_t* cr, Control* control) {
                  edit->IsMultiLine() ? rect.Width() : 0);
   if (!edit->IsMultiLine()) pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_NONE);
   auto byte_at = [&text](size_t index) {
-    return static_cast<guint>(nbase::Utf16ToUtf8(std::u16string_view(text).substr(0, index)).size());
+    return static_cast<guint>(
+        nbase::Utf16ToUtf8(std::u16string_view(text).substr(0, index)).size());
   };
   if (!show_prompt) {
     PangoAttrList* attrs = pango_layout_get_attributes(layout);

@@ -65,9 +65,15 @@ Control* Box::FindControlAt(Point point) {
   return IsMouseEnabled() ? this : nullptr;
 }
 
-void Box::SetAttribute(const std::u16string& name, const std::u16string& value) {
-  if (layout_->SetAttribute(name, value)) return;
-  Control::SetAttribute(name, value);
+const ControlAttributes& Box::Attributes() {
+  using V = const std::u16string&;
+  static const AttributeTable<Box, Control> table(
+      &Control::Attributes(),
+      {
+          {u"padding", [](Box& c, V v) { c.layout_->SetPadding(ParseRect(v), true); }},
+          {u"childmargin", [](Box& c, V v) { c.layout_->SetChildMargin(ParseInt(v)); }},
+      });
+  return table;
 }
 
 void Box::SetPos(const Rect& rect) {

@@ -43,8 +43,10 @@ class Box : public Control {
   using Control::SetWindow;
   Control* FindControl(const std::u16string& name) override;
   Control* FindControlAt(Point point) override;
-  // Layout attributes first ("padding", "childmargin"), then the base.
-  void SetAttribute(const std::u16string& name, const std::u16string& value) override;
+  // The layout's "padding" and "childmargin" (box.cc), over the base
+  // vocabulary.
+  static const ControlAttributes& Attributes();
+  const ControlAttributes& GetAttributes() const override { return Attributes(); }
   // Places the box, then its children inside the padding.
   void SetPos(const Rect& rect) override;
 

@@ -2,37 +2,49 @@
 
 namespace ui {
 
-namespace {
-// The state index of names like "selected" + "hot" + "image"; -1 for others.
-int32_t StateOfSuffix(const std::u16string& name, const std::u16string& prefix,
-                      const std::u16string& suffix) {
-  static const char16_t* const kStates[4] = {u"normal", u"hot", u"pushed", u"disabled"};
-  for (int32_t i = 0; i < 4; ++i) {
-    if (name == prefix + kStates[i] + suffix) return i;
-  }
-  return -1;
+const ControlAttributes& CheckBox::Attributes() {
+  using C = CheckBox&;
+  using V = const std::u16string&;
+  static const AttributeTable<CheckBox, Control> table(
+      &Button::Attributes(),
+      {
+          {u"selected", [](C c, V v) { c.Selected(v == u"true", true); }},
+          {u"selectednormalimage", [](C c, V v) { c.SetSelectedImage(kStateNormal, v); }},
+          {u"selectedhotimage", [](C c, V v) { c.SetSelectedImage(kStateHot, v); }},
+          {u"selectedpushedimage", [](C c, V v) { c.SetSelectedImage(kStatePushed, v); }},
+          {u"selecteddisabledimage", [](C c, V v) { c.SetSelectedImage(kStateDisabled, v); }},
+          {u"selectedforenormalimage", [](C c, V v) { c.SetSelectedForeImage(kStateNormal, v); }},
+          {u"selectedforehotimage", [](C c, V v) { c.SetSelectedForeImage(kStateHot, v); }},
+          {u"selectedforepushedimage", [](C c, V v) { c.SetSelectedForeImage(kStatePushed, v); }},
+          {u"selectedforedisabledimage",
+           [](C c, V v) { c.SetSelectedForeImage(kStateDisabled, v); }},
+          {u"selectednormalcolor", [](C c, V v) { c.SetSelectedColor(kStateNormal, v); }},
+          {u"selectedhotcolor", [](C c, V v) { c.SetSelectedColor(kStateHot, v); }},
+          {u"selectedpushedcolor", [](C c, V v) { c.SetSelectedColor(kStatePushed, v); }},
+          {u"selecteddisabledcolor", [](C c, V v) { c.SetSelectedColor(kStateDisabled, v); }},
+          // A colour that does not resolve unsets the selected text colour.
+          {u"selectedtextcolor",
+           [](C c, V v) {
+             c.selected_text_color_set_ = c.ResolveColor(v, &c.selected_text_color_);
+             c.Invalidate();
+           }},
+      });
+  return table;
 }
-}  // namespace
 
-void CheckBox::SetAttribute(const std::u16string& name, const std::u16string& value) {
-  int32_t state = -1;
-  if (name == u"selected") {
-    Selected(value == u"true", true);
-  } else if ((state = StateOfSuffix(name, u"selected", u"image")) >= 0) {
-    selected_images_[state] = value;
-    Invalidate();
-  } else if ((state = StateOfSuffix(name, u"selectedfore", u"image")) >= 0) {
-    selected_fore_images_[state] = value;
-    Invalidate();
-  } else if ((state = StateOfSuffix(name, u"selected", u"color")) >= 0) {
-    ResolveColor(value, &selected_colors_[state]);
-    Invalidate();
-  } else if (name == u"selectedtextcolor") {
-    selected_text_color_set_ = ResolveColor(value, &selected_text_color_);
-    Invalidate();
-  } else {
-    Button::SetAttribute(name, value);
-  }
+void CheckBox::SetSelectedImage(ControlState state, const std::u16string& image) {
+  selected_images_[state] = image;
+  Invalidate();
+}
+
+void CheckBox::SetSelectedForeImage(ControlState state, const std::u16string& image) {
+  selected_fore_images_[state] = image;
+  Invalidate();
+}
+
+void CheckBox::SetSelectedColor(ControlState state, const std::u16string& color) {
+  ResolveColor(color, &selected_colors_[state]);
+  Invalidate();
 }
 
 bool CheckBox::Activate() {
@@ -48,21 +60,21 @@ void CheckBox::Selected(bool selected, bool send_events) {
   Invalidate();
 }
 
-const std::u16string& CheckBox::GetSelectedStateImage(int32_t state) const {
+const std::u16string& CheckBox::GetSelectedStateImage(ControlState state) const {
   if (selected_ && state >= 0 && state < 4 && !selected_images_[state].empty()) {
     return selected_images_[state];
   }
   return GetStateImage(state);
 }
 
-const std::u16string& CheckBox::GetSelectedForeStateImage(int32_t state) const {
+const std::u16string& CheckBox::GetSelectedForeStateImage(ControlState state) const {
   if (selected_ && state >= 0 && state < 4 && !selected_fore_images_[state].empty()) {
     return selected_fore_images_[state];
   }
   return GetForeStateImage(state);
 }
 
-uint32_t CheckBox::GetSelectedStateColor(int32_t state) const {
+uint32_t CheckBox::GetSelectedStateColor(ControlState state) const {
   if (selected_ && state >= 0 && state < 4 && selected_colors_[state] != 0) {
     return selected_colors_[state];
   }

@@ -14,8 +14,10 @@ class CheckBox : public Button {
   CheckBox() = default;
   std::u16string GetType() const override { return u"CheckBox"; }
 
-  // "selected" and the selected looks; every other name goes to the button.
-  void SetAttribute(const std::u16string& name, const std::u16string& value) override;
+  // "selected" and the selected looks (check_box.cc), over the button's
+  // vocabulary.
+  static const ControlAttributes& Attributes();
+  const ControlAttributes& GetAttributes() const override { return Attributes(); }
 
   // Toggles the selection when the check box can be activated.
   bool Activate() override;
@@ -28,12 +30,16 @@ class CheckBox : public Button {
 
   // The looks of the current selection: while selected, the selected state
   // images and colours replace the ordinary ones when they are set.
-  const std::u16string& GetSelectedStateImage(int32_t state) const;
-  const std::u16string& GetSelectedForeStateImage(int32_t state) const;
-  uint32_t GetSelectedStateColor(int32_t state) const;
+  const std::u16string& GetSelectedStateImage(ControlState state) const;
+  const std::u16string& GetSelectedForeStateImage(ControlState state) const;
+  uint32_t GetSelectedStateColor(ControlState state) const;
   uint32_t GetPaintTextColor() const override;
 
  private:
+  void SetSelectedImage(ControlState state, const std::u16string& image);
+  void SetSelectedForeImage(ControlState state, const std::u16string& image);
+  void SetSelectedColor(ControlState state, const std::u16string& color);
+
   bool selected_ = false;
   std::array<std::u16string, 4> selected_images_;
   std::array<std::u16string, 4> selected_fore_images_;

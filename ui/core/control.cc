@@ -1,6 +1,8 @@
 #include "ui/core/control.h"
 
 #include <algorithm>
+#include <cstddef>
+#include <string_view>
 #include <utility>
 
 #include "base/tick_count.h"
@@ -58,6 +60,51 @@ int32_t ParseSize(const std::u16string& value) {
 }
 
 bool IsTrue(const std::u16string& value) { return value == u"true"; }
+
+// The words an attribute accepts and what each one stands for.
+template <class T>
+struct Word {
+  std::u16string_view word;
+  T meaning;
+};
+constexpr Word<HorAlign> kHorAlignWords[] = {
+    {u"left", kHorAlignLeft}, {u"center", kHorAlignCenter}, {u"right", kHorAlignRight}};
+constexpr Word<VerAlign> kVerAlignWords[] = {
+    {u"top", kVerAlignTop}, {u"center", kVerAlignCenter}, {u"bottom", kVerAlignBottom}};
+constexpr Word<ControlState> kStateWords[] = {{u"normal", kStateNormal},
+                                              {u"hot", kStateHot},
+                                              {u"pushed", kStatePushed},
+                                              {u"disabled", kStateDisabled}};
+constexpr Word<CursorType> kCursorWords[] = {
+    {u"arrow", kCursorArrow}, {u"hand", kCursorHand}, {u"ibeam", kCursorIBeam}};
+
+// Sets `*out` to the meaning of `value` when it is one of `words`.
+template <class T, size_t N>
+bool SetFromWord(const std::u16string& value, const Word<T> (&words)[N], T* out) {
+  for (const Word<T>& w : words) {
+    if (value == w.word) {
+      *out = w.meaning;
+      return true;
+    }
+  }
+  return false;
+}
+
+int32_t ScaledInt(const std::u16string& value) { return DpiScale::Scale(ParseInt(value)); }
+
+// A minimum width or height: scaled; a negative number keeps `current`.
+int32_t ScaledMinimum(const std::u16string& value, int32_t current) {
+  const int32_t number = ParseInt(value);
+  return number >= 0 ? DpiScale::Scale(number) : current;
+}
+
+// One number for all four sides (scaled), or, written with commas, the four
+// sides as they are.
+Rect BorderSizeOf(const std::u16string& value) {
+  if (value.find(u',') != std::u16string::npos) return ParseRect(value);
+  const int32_t size = ScaledInt(value);
+  return Rect{size, size, size, size};
+}
 
 const std::u16string& EmptyText() {
   static const std::u16string empty;
@@ -127,158 +174,107 @@ bool Control::ResolveColor(const std::u16string& value, uint32_t* argb) const {
 }
 
 void Control::SetAttribute(const std::u16string& name, const std::u16string& value) {
-  if (name == u"class") {
-    ApplyClass(value);
-  } else if (name == u"halign") {
-    if (value == u"left")
-      hor_align_ = kHorAlignLeft;
-    else if (value == u"center")
-      hor_align_ = kHorAlignCenter;
-    else if (value == u"right")
-      hor_align_ = kHorAlignRight;
-  } else if (name == u"valign") {
-    if (value == u"top")
-      ver_align_ = kVerAlignTop;
-    else if (value == u"center")
-      ver_align_ = kVerAlignCenter;
-    else if (value == u"bottom")
-      ver_align_ = kVerAlignBottom;
-  } else if (name == u"margin") {
-    SetMargin(ParseRect(value), true);
-  } else if (name == u"bkcolor" || name == u"bkcolor1") {
-    ResolveColor(value, &bk_color_);
-    Invalidate();
-  } else if (name == u"bordersize") {
-    if (value.find(u',') == std::u16string::npos) {
-      int32_t size = DpiScale::Scale(ParseInt(value));
-      border_size_ = Rect{size, size, size, size};
-    } else {
-      border_size_ = ParseRect(value);
-    }
-    Invalidate();
-  } else if (name == u"borderround") {
-    border_round_ = ParsePair(value);
-  } else if (name == u"width") {
-    SetFixedWidth(ParseSize(value), true);
-  } else if (name == u"height") {
-    SetFixedHeight(ParseSize(value), true);
-  } else if (name == u"maxwidth") {
-    SetMaxWidth(ParseSize(value));
-  } else if (name == u"maxheight") {
-    SetMaxHeight(ParseSize(value));
-  } else if (name == u"state") {
-    if (value == u"normal") {
-      SetState(kStateNormal);
-      hot_alpha_ = 0;
-    } else if (value == u"hot") {
-      SetState(kStateHot);
-      hot_alpha_ = 255;
-    } else if (value == u"pushed") {
-      SetState(kStatePushed);
-    } else if (value == u"disabled") {
-      SetState(kStateDisabled);
-    }
-  } else if (name == u"cursortype") {
-    if (value == u"arrow")
-      cursor_type_ = kCursorArrow;
-    else if (value == u"hand")
-      cursor_type_ = kCursorHand;
-    else if (value == u"ibeam")
-      cursor_type_ = kCursorIBeam;
-  } else if (name == u"renderoffset") {
-    Point p = ParsePair(value);
-    render_offset_ = Point{DpiScale::Scale(p.x), DpiScale::Scale(p.y)};
-  } else if (name == u"normalcolor") {
-    ResolveColor(value, &state_colors_[kStateNormal]);
-  } else if (name == u"hotcolor") {
-    ResolveColor(value, &state_colors_[kStateHot]);
-  } else if (name == u"pushedcolor") {
-    ResolveColor(value, &state_colors_[kStatePushed]);
-  } else if (name == u"disabledcolor") {
-    ResolveColor(value, &state_colors_[kStateDisabled]);
-  } else if (name == u"bordercolor") {
-    ResolveColor(value, &border_color_);
-  } else if (name == u"leftbordersize") {
-    border_size_.left = DpiScale::Scale(ParseInt(value));
-  } else if (name == u"topbordersize") {
-    border_size_.top = DpiScale::Scale(ParseInt(value));
-  } else if (name == u"rightbordersize") {
-    border_size_.right = DpiScale::Scale(ParseInt(value));
-  } else if (name == u"bottombordersize") {
-    border_size_.bottom = DpiScale::Scale(ParseInt(value));
-  } else if (name == u"bkimage") {
-    bk_image_ = value;
-    Invalidate();
-  } else if (name == u"minwidth") {
-    int32_t v = ParseInt(value);
-    if (v >= 0) SetMinWidth(DpiScale::Scale(v));
-  } else if (name == u"minheight") {
-    int32_t v = ParseInt(value);
-    if (v >= 0) SetMinHeight(DpiScale::Scale(v));
-  } else if (name == u"name") {
-    name_ = value;
-  } else if (name == u"tooltiptext") {
-    tooltip_ = value;
-  } else if (name == u"tooltiptextid") {
-    tooltip_ = GlobalManager::GetLanguageString(value);
-  } else if (name == u"dataid") {
-    data_id_ = value;
-  } else if (name == u"enabled") {
-    SetEnabled(IsTrue(value));
-  } else if (name == u"mouse") {
-    mouse_enabled_ = IsTrue(value);
-  } else if (name == u"keyboard") {
-    keyboard_enabled_ = IsTrue(value);
-  } else if (name == u"visible") {
-    SetVisible(IsTrue(value));
-  } else if (name == u"fadevisible") {
-    SetFadeVisible(IsTrue(value));
-  } else if (name == u"menu") {
-    menu_ = IsTrue(value);
-  } else if (name == u"float") {
-    SetFloat(IsTrue(value));
-  } else if (name == u"cache") {
-    cache_ = IsTrue(value);
-  } else if (name == u"nofocus") {
-    SetNoFocus();
-  } else if (name == u"alpha") {
-    alpha_ = ParseInt(value);
-    Invalidate();
-  } else if (name == u"normalimage") {
-    state_images_[kStateNormal] = value;
-  } else if (name == u"hotimage") {
-    state_images_[kStateHot] = value;
-  } else if (name == u"pushedimage") {
-    state_images_[kStatePushed] = value;
-  } else if (name == u"disabledimage") {
-    state_images_[kStateDisabled] = value;
-  } else if (name == u"forenormalimage") {
-    fore_state_images_[kStateNormal] = value;
-  } else if (name == u"forehotimage") {
-    fore_state_images_[kStateHot] = value;
-  } else if (name == u"forepushedimage") {
-    fore_state_images_[kStatePushed] = value;
-  } else if (name == u"foredisabledimage") {
-    fore_state_images_[kStateDisabled] = value;
-  } else if (name == u"fadealpha") {
-    fades_[0] = IsTrue(value);
-  } else if (name == u"fadehot") {
-    fades_[1] = IsTrue(value);
-  } else if (name == u"fadewidth") {
-    fades_[2] = IsTrue(value);
-  } else if (name == u"fadeheight") {
-    fades_[3] = IsTrue(value);
-  } else if (name == u"fadeinoutxfromleft") {
-    fades_[4] = IsTrue(value);
-  } else if (name == u"fadeinoutxfromright") {
-    fades_[5] = IsTrue(value);
-  } else if (name == u"fadeinoutyfromtop") {
-    fades_[6] = IsTrue(value);
-  } else if (name == u"fadeinoutyfrombottom") {
-    fades_[7] = IsTrue(value);
-  } else if (name == u"receivepointer") {
-    receive_pointer_ = IsTrue(value);
-  }
+  GetAttributes().Apply(*this, name, value);
+}
+
+// The vocabulary of every skin element. Sizes, margins, border widths,
+// offsets and minimums are DPI-scaled; booleans are true only for "true";
+// a word outside an attribute's words changes nothing.
+const ControlAttributes& Control::Attributes() {
+  using C = Control&;
+  using V = const std::u16string&;
+  static const AttributeTable<Control> table(
+      nullptr,
+      {
+          {u"class", [](C c, V v) { c.ApplyClass(v); }},
+          {u"halign", [](C c, V v) { SetFromWord(v, kHorAlignWords, &c.hor_align_); }},
+          {u"valign", [](C c, V v) { SetFromWord(v, kVerAlignWords, &c.ver_align_); }},
+          {u"margin", [](C c, V v) { c.SetMargin(ParseRect(v), true); }},
+          {u"bkcolor", [](C c, V v) { c.SetBkColor(v); }},
+          {u"bkcolor1", [](C c, V v) { c.SetBkColor(v); }},
+          {u"bordersize", [](C c, V v) { c.SetBorderSize(BorderSizeOf(v)); }},
+          {u"borderround", [](C c, V v) { c.border_round_ = ParsePair(v); }},
+          {u"width", [](C c, V v) { c.SetFixedWidth(ParseSize(v), true); }},
+          {u"height", [](C c, V v) { c.SetFixedHeight(ParseSize(v), true); }},
+          {u"maxwidth", [](C c, V v) { c.SetMaxWidth(ParseSize(v)); }},
+          {u"maxheight", [](C c, V v) { c.SetMaxHeight(ParseSize(v)); }},
+          {u"state", [](C c, V v) { c.SetStateFromSkin(v); }},
+          {u"cursortype", [](C c, V v) { SetFromWord(v, kCursorWords, &c.cursor_type_); }},
+          {u"renderoffset",
+           [](C c, V v) { c.render_offset_ = DpiScale::ScalePoint(ParsePair(v)); }},
+          {u"normalcolor", [](C c, V v) { c.ResolveColor(v, &c.state_colors_[kStateNormal]); }},
+          {u"hotcolor", [](C c, V v) { c.ResolveColor(v, &c.state_colors_[kStateHot]); }},
+          {u"pushedcolor", [](C c, V v) { c.ResolveColor(v, &c.state_colors_[kStatePushed]); }},
+          {u"disabledcolor", [](C c, V v) { c.ResolveColor(v, &c.state_colors_[kStateDisabled]); }},
+          {u"bordercolor", [](C c, V v) { c.ResolveColor(v, &c.border_color_); }},
+          {u"leftbordersize", [](C c, V v) { c.border_size_.left = ScaledInt(v); }},
+          {u"topbordersize", [](C c, V v) { c.border_size_.top = ScaledInt(v); }},
+          {u"rightbordersize", [](C c, V v) { c.border_size_.right = ScaledInt(v); }},
+          {u"bottombordersize", [](C c, V v) { c.border_size_.bottom = ScaledInt(v); }},
+          {u"bkimage",
+           [](C c, V v) {
+             c.bk_image_ = v;
+             c.Invalidate();
+           }},
+          {u"minwidth", [](C c, V v) { c.SetMinWidth(ScaledMinimum(v, c.min_width_)); }},
+          {u"minheight", [](C c, V v) { c.SetMinHeight(ScaledMinimum(v, c.min_height_)); }},
+          {u"name", [](C c, V v) { c.name_ = v; }},
+          {u"tooltiptext", [](C c, V v) { c.tooltip_ = v; }},
+          {u"tooltiptextid", [](C c, V v) { c.tooltip_ = GlobalManager::GetLanguageString(v); }},
+          {u"dataid", [](C c, V v) { c.data_id_ = v; }},
+          {u"enabled", [](C c, V v) { c.SetEnabled(IsTrue(v)); }},
+          {u"mouse", [](C c, V v) { c.mouse_enabled_ = IsTrue(v); }},
+          {u"keyboard", [](C c, V v) { c.keyboard_enabled_ = IsTrue(v); }},
+          {u"visible", [](C c, V v) { c.SetVisible(IsTrue(v)); }},
+          {u"fadevisible", [](C c, V v) { c.SetFadeVisible(IsTrue(v)); }},
+          {u"menu", [](C c, V v) { c.menu_ = IsTrue(v); }},
+          {u"float", [](C c, V v) { c.SetFloat(IsTrue(v)); }},
+          {u"cache", [](C c, V v) { c.cache_ = IsTrue(v); }},
+          {u"nofocus", [](C c, V) { c.SetNoFocus(); }},  // whatever the value says
+          {u"alpha", [](C c, V v) { c.SetAlpha(ParseInt(v)); }},
+          {u"normalimage", [](C c, V v) { c.state_images_[kStateNormal] = v; }},
+          {u"hotimage", [](C c, V v) { c.state_images_[kStateHot] = v; }},
+          {u"pushedimage", [](C c, V v) { c.state_images_[kStatePushed] = v; }},
+          {u"disabledimage", [](C c, V v) { c.state_images_[kStateDisabled] = v; }},
+          {u"forenormalimage", [](C c, V v) { c.fore_state_images_[kStateNormal] = v; }},
+          {u"forehotimage", [](C c, V v) { c.fore_state_images_[kStateHot] = v; }},
+          {u"forepushedimage", [](C c, V v) { c.fore_state_images_[kStatePushed] = v; }},
+          {u"foredisabledimage", [](C c, V v) { c.fore_state_images_[kStateDisabled] = v; }},
+          {u"fadealpha", [](C c, V v) { c.fades_.alpha = IsTrue(v); }},
+          {u"fadehot", [](C c, V v) { c.fades_.hot = IsTrue(v); }},
+          {u"fadewidth", [](C c, V v) { c.fades_.width = IsTrue(v); }},
+          {u"fadeheight", [](C c, V v) { c.fades_.height = IsTrue(v); }},
+          {u"fadeinoutxfromleft", [](C c, V v) { c.fades_.x_from_left = IsTrue(v); }},
+          {u"fadeinoutxfromright", [](C c, V v) { c.fades_.x_from_right = IsTrue(v); }},
+          {u"fadeinoutyfromtop", [](C c, V v) { c.fades_.y_from_top = IsTrue(v); }},
+          {u"fadeinoutyfrombottom", [](C c, V v) { c.fades_.y_from_bottom = IsTrue(v); }},
+          {u"receivepointer", [](C c, V v) { c.receive_pointer_ = IsTrue(v); }},
+      });
+  return table;
+}
+
+void Control::SetBkColor(const std::u16string& value) {
+  ResolveColor(value, &bk_color_);
+  Invalidate();
+}
+
+void Control::SetBorderSize(const Rect& sizes) {
+  border_size_ = sizes;
+  Invalidate();
+}
+
+void Control::SetStateFromSkin(const std::u16string& word) {
+  ControlState state = kStateNormal;
+  if (!SetFromWord(word, kStateWords, &state)) return;
+  SetState(state);
+  // The hot fade starts where the state is: out for "normal", in for "hot".
+  if (state == kStateNormal) hot_alpha_ = 0;
+  if (state == kStateHot) hot_alpha_ = 255;
+}
+
+void Control::SetAlpha(int32_t alpha) {
+  alpha_ = alpha;
+  Invalidate();
 }
 
 void Control::SetPos(const Rect& rect) {
@@ -346,11 +342,7 @@ void Control::SetMaxHeight(int32_t v) {
 }
 
 void Control::SetMargin(const Rect& margin, bool scale) {
-  Rect m = margin;
-  if (scale) {
-    m = Rect{DpiScale::Scale(m.left), DpiScale::Scale(m.top), DpiScale::Scale(m.right),
-             DpiScale::Scale(m.bottom)};
-  }
+  const Rect m = scale ? DpiScale::ScaleRect(margin) : margin;
   if (m == margin_) return;
   margin_ = m;
   Arrange();
@@ -391,7 +383,7 @@ bool Control::IsFocusable() const { return visible_ && enabled_ && !no_focus_; }
 
 bool Control::IsFocused() const { return window_ && window_->GetFocus() == this; }
 
-void Control::SetState(int32_t state) {
+void Control::SetState(ControlState state) {
   if (state_ == state) return;
   state_ = state;
   Invalidate();
@@ -401,15 +393,15 @@ bool Control::IsActivatable() const { return enabled_ && visible_; }
 
 bool Control::Activate() { return IsActivatable(); }
 
-uint32_t Control::GetStateColor(int32_t state) const {
+uint32_t Control::GetStateColor(ControlState state) const {
   return state >= 0 && state < 4 ? state_colors_[state] : 0;
 }
 
-const std::u16string& Control::GetStateImage(int32_t state) const {
+const std::u16string& Control::GetStateImage(ControlState state) const {
   return state >= 0 && state < 4 ? state_images_[state] : EmptyText();
 }
 
-const std::u16string& Control::GetForeStateImage(int32_t state) const {
+const std::u16string& Control::GetForeStateImage(ControlState state) const {
   return state >= 0 && state < 4 ? fore_state_images_[state] : EmptyText();
 }
 

@@ -4,9 +4,11 @@
 // event handlers, and the mouse behaviour shared by all controls (hot and
 // pushed states, activation on a release inside the control).
 //
-// Attributes apply one at a time, in document order; "class" applies the
-// named attribute list where it stands. Sizes are -1 ("stretch"), -2
-// ("auto") or pixels; every scaled number goes through DpiScale.
+// Attributes apply one at a time, in document order, through the table of
+// the control's class (Attributes() in control.cc lists the names every
+// element understands); "class" applies the named attribute list where it
+// stands. Sizes are -1 ("stretch"), -2 ("auto") or pixels; every scaled
+// number goes through DpiScale.
 #pragma once
 
 #include <array>
@@ -16,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "ui/core/attribute_table.h"
 #include "ui/core/event_args.h"
 #include "ui/core/geometry.h"
 
@@ -39,6 +42,19 @@ enum ControlState : int32_t {
 };
 enum CursorType : int32_t { kCursorArrow = 0, kCursorHand = 1, kCursorIBeam = 2 };
 
+// The fade and slide animations a skin switches on; how they run is the
+// renderer's business.
+struct FadeSwitches {
+  bool alpha = false;        // the opacity
+  bool hot = false;          // the change into and out of the hot state
+  bool width = false;        // the width
+  bool height = false;       // the height
+  bool x_from_left = false;  // a horizontal slide from the left
+  bool x_from_right = false;
+  bool y_from_top = false;  // a vertical slide from the top
+  bool y_from_bottom = false;
+};
+
 // Parses the "left,top,right,bottom" form: four decimal integers separated
 // by single characters. Missing numbers stay 0.
 Rect ParseRect(const std::u16string& value);
@@ -47,6 +63,9 @@ Point ParsePair(const std::u16string& value);
 // Parses a leading decimal integer (optional sign); 0 when there is none.
 // Every number is bounded to +-1,000,000.
 int32_t ParseInt(const std::u16string& value);
+
+class Control;
+using ControlAttributes = AttributeVocabulary<Control>;
 
 class Control {
  public:
@@ -74,9 +93,14 @@ class Control {
   virtual Control* FindControlAt(Point point);
 
   // --- attributes -------------------------------------------------------
-  // Applies one attribute of the base vocabulary; names the control does
-  // not know are ignored. Derived controls test their own names first.
-  virtual void SetAttribute(const std::u16string& name, const std::u16string& value);
+  // Applies one attribute through the table of the control's class; names
+  // the control does not know are ignored.
+  void SetAttribute(const std::u16string& name, const std::u16string& value);
+  // The table of the names every control understands, which the tables of
+  // derived classes extend.
+  static const ControlAttributes& Attributes();
+  // The table of this control's class.
+  virtual const ControlAttributes& GetAttributes() const { return Attributes(); }
   // Applies an attribute list ("name=\"value\" ...") through SetAttribute;
   // false (nothing applied) when the list does not parse.
   bool ApplyAttributeList(const std::u16string& list);
@@ -106,10 +130,10 @@ class Control {
   void SetMaxHeight(int32_t v);
   const Rect& GetMargin() const { return margin_; }
   void SetMargin(const Rect& margin, bool scale = true);
-  int32_t GetHorAlign() const { return hor_align_; }
-  int32_t GetVerAlign() const { return ver_align_; }
-  void SetHorAlign(int32_t a) { hor_align_ = a; }
-  void SetVerAlign(int32_t a) { ver_align_ = a; }
+  HorAlign GetHorAlign() const { return hor_align_; }
+  VerAlign GetVerAlign() const { return ver_align_; }
+  void SetHorAlign(HorAlign align) { hor_align_ = align; }
+  void SetVerAlign(VerAlign align) { ver_align_ = align; }
   bool IsFloat() const { return float_; }
   void SetFloat(bool is_float);
 
@@ -136,8 +160,8 @@ class Control {
   // Visible, enabled and not marked "nofocus".
   virtual bool IsFocusable() const;
   bool IsFocused() const;
-  int32_t GetState() const { return state_; }
-  void SetState(int32_t state);
+  ControlState GetState() const { return state_; }
+  void SetState(ControlState state);
   int32_t GetHotAlpha() const { return hot_alpha_; }
 
   // Enabled and visible: what activation requires.
@@ -148,24 +172,22 @@ class Control {
 
   // --- looks (drawn by the renderer) ------------------------------------
   uint32_t GetBkColor() const { return bk_color_; }
-  uint32_t GetStateColor(int32_t state) const;
+  uint32_t GetStateColor(ControlState state) const;
   uint32_t GetBorderColor() const { return border_color_; }
   const Rect& GetBorderSize() const { return border_size_; }
   Point GetBorderRound() const { return border_round_; }
   Point GetRenderOffset() const { return render_offset_; }
   const std::u16string& GetBkImage() const { return bk_image_; }
   void SetBkImage(const std::u16string& image) { bk_image_ = image; }
-  const std::u16string& GetStateImage(int32_t state) const;
-  const std::u16string& GetForeStateImage(int32_t state) const;
-  int32_t GetCursorType() const { return cursor_type_; }
+  const std::u16string& GetStateImage(ControlState state) const;
+  const std::u16string& GetForeStateImage(ControlState state) const;
+  CursorType GetCursorType() const { return cursor_type_; }
   int32_t GetAlpha() const { return alpha_; }
   const std::u16string& GetToolTipText() const { return tooltip_; }
   const std::u16string& GetDataId() const { return data_id_; }
   bool IsCached() const { return cache_; }
   bool IsReceivePointer() const { return receive_pointer_; }
-  // Fade switches in the order: alpha, hot, width, height, x from left,
-  // x from right, y from top, y from bottom.
-  bool GetFade(int32_t which) const { return fades_[which]; }
+  const FadeSwitches& GetFades() const { return fades_; }
 
   // --- events -----------------------------------------------------------
   // Binds a handler to an event code (kEventAll sees every event).
@@ -202,6 +224,12 @@ class Control {
  private:
   friend class Box;
   void ApplyClass(const std::u16string& class_name);
+  // Setters of the skin vocabulary that do more than store a value.
+  void SetBkColor(const std::u16string& value);
+  void SetBorderSize(const Rect& sizes);
+  // "normal", "hot", "pushed" or "disabled"; the hot fade follows.
+  void SetStateFromSkin(const std::u16string& word);
+  void SetAlpha(int32_t alpha);
 
   std::u16string name_;
   Box* parent_ = nullptr;
@@ -215,8 +243,8 @@ class Control {
   int32_t max_width_ = kMaxSizeUnset;
   int32_t max_height_ = kMaxSizeUnset;
   Rect margin_;
-  int32_t hor_align_ = kHorAlignLeft;
-  int32_t ver_align_ = kVerAlignTop;
+  HorAlign hor_align_ = kHorAlignLeft;
+  VerAlign ver_align_ = kVerAlignTop;
   bool float_ = false;
 
   bool visible_ = true;
@@ -228,10 +256,10 @@ class Control {
   bool no_focus_ = false;
   bool cache_ = false;
   bool receive_pointer_ = false;
-  int32_t state_ = kStateNormal;
+  ControlState state_ = kStateNormal;
   int32_t hot_alpha_ = 0;
   int32_t alpha_ = 255;
-  int32_t cursor_type_ = kCursorArrow;
+  CursorType cursor_type_ = kCursorArrow;
 
   uint32_t bk_color_ = 0;
   std::array<uint32_t, 4> state_colors_{};
@@ -244,7 +272,7 @@ class Control {
   std::array<std::u16string, 4> fore_state_images_;
   std::u16string tooltip_;
   std::u16string data_id_;
-  std::array<bool, 8> fades_{};
+  FadeSwitches fades_;
 
   std::map<int32_t, std::vector<EventCallback>> handlers_;
   // Lives as long as the control: event dispatch checks it after every

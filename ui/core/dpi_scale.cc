@@ -23,6 +23,12 @@ int32_t DpiScale::Scale(int32_t value) {
   return MulDiv(value, percent, 100);
 }
 
+Rect DpiScale::ScaleRect(const Rect& rect) {
+  return Rect{Scale(rect.left), Scale(rect.top), Scale(rect.right), Scale(rect.bottom)};
+}
+
+Point DpiScale::ScalePoint(Point point) { return Point{Scale(point.x), Scale(point.y)}; }
+
 int32_t DpiScale::MulDiv(int32_t a, int32_t b, int32_t c) {
   if (c == 0) return -1;
   int64_t product = static_cast<int64_t>(a) * b;

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "ui/core/geometry.h"
+
 namespace ui {
 
 class DpiScale {
@@ -17,6 +19,9 @@ class DpiScale {
   // value x percent / 100 with MulDiv rounding (half away from zero) when
   // adaptation is active and the percent is not 100; otherwise unchanged.
   static int32_t Scale(int32_t value);
+  // Each of the four sides, or both coordinates, through Scale().
+  static Rect ScaleRect(const Rect& rect);
+  static Point ScalePoint(Point point);
 
   // The rounding integer helper the scale uses: a * b / c rounded half away
   // from zero, computed in 64 bits; -1 when c is 0 (as the system's MulDiv).

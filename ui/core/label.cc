@@ -2,75 +2,64 @@
 
 #include <algorithm>
 
-#include "ui/core/dpi_scale.h"
-#include "ui/core/global_manager.h"
+#include "ui/core/text_measurer.h"
 
 namespace ui {
+
+namespace {
+
+uint32_t WithFlag(uint32_t style, uint32_t flag, bool on) {
+  return on ? style | flag : style & ~flag;
+}
+
+// The text style after an "align" value. Each alignment word the value holds
+// switches its axis, in this order: "left", "right", "center" (or "hcenter";
+// "vcenter" alone is no horizontal centre), then "top", "vcenter", "bottom".
+uint32_t WithAlignWords(uint32_t style, const std::u16string& words) {
+  const auto has = [&words](const char16_t* word) {
+    return words.find(word) != std::u16string::npos;
+  };
+  if (has(u"left")) style &= ~(kTextCenter | kTextRight);
+  if (has(u"right")) style = (style & ~kTextCenter) | kTextRight;
+  if (has(u"hcenter") || (has(u"center") && !has(u"vcenter"))) {
+    style = (style & ~kTextRight) | kTextCenter;
+  }
+  if (has(u"top")) style &= ~(kTextVCenter | kTextBottom);
+  if (has(u"vcenter")) style = (style & ~kTextBottom) | kTextVCenter;
+  if (has(u"bottom")) style = (style & ~kTextVCenter) | kTextBottom;
+  return style;
+}
+
+}  // namespace
 
 Label::Label() {
   SetFixedWidthQuiet(kSizeAuto);
   SetFixedHeight(kSizeAuto, false);
 }
 
-void Label::SetAttribute(const std::u16string& name, const std::u16string& value) {
-  int32_t color_state = -1;
-  if (name == u"text") {
-    SetText(value);
-  } else if (name == u"textid") {
-    SetText(GlobalManager::GetLanguageString(value));
-  } else if (name == u"font") {
-    SetFont(ParseInt(value));
-  } else if (name == u"normaltextcolor") {
-    color_state = kStateNormal;
-  } else if (name == u"hottextcolor") {
-    color_state = kStateHot;
-  } else if (name == u"pushedtextcolor") {
-    color_state = kStatePushed;
-  } else if (name == u"disabledtextcolor") {
-    color_state = kStateDisabled;
-  } else if (name == u"textpadding") {
-    SetTextPadding(ParseRect(value), true);
-  } else if (name == u"align") {
-    // Words of the value switch the alignment one axis at a time.
-    if (value.find(u"left") != std::u16string::npos) text_style_ &= ~(kTextCenter | kTextRight);
-    if (value.find(u"right") != std::u16string::npos) {
-      text_style_ = (text_style_ & ~kTextCenter) | kTextRight;
-    }
-    if (value.find(u"hcenter") != std::u16string::npos ||
-        (value.find(u"center") != std::u16string::npos &&
-         value.find(u"vcenter") == std::u16string::npos)) {
-      text_style_ = (text_style_ & ~kTextRight) | kTextCenter;
-    }
-    if (value.find(u"top") != std::u16string::npos) text_style_ &= ~(kTextVCenter | kTextBottom);
-    if (value.find(u"vcenter") != std::u16string::npos) {
-      text_style_ = (text_style_ & ~kTextBottom) | kTextVCenter;
-    }
-    if (value.find(u"bottom") != std::u16string::npos) {
-      text_style_ = (text_style_ & ~kTextVCenter) | kTextBottom;
-    }
-    Invalidate();
-  } else if (name == u"singleline") {
-    if (value == u"true")
-      text_style_ |= kTextSingleLine;
-    else
-      text_style_ &= ~kTextSingleLine;
-    Arrange();
-  } else if (name == u"endellipsis") {
-    if (value == u"true")
-      text_style_ |= kTextEndEllipsis;
-    else
-      text_style_ &= ~kTextEndEllipsis;
-  } else {
-    Control::SetAttribute(name, value);
-  }
-  if (color_state >= 0) {
-    uint32_t argb = 0;
-    if (ResolveColor(value, &argb)) {
-      text_colors_[color_state] = argb;
-      text_color_set_[color_state] = true;
-      Invalidate();
-    }
-  }
+const ControlAttributes& Label::Attributes() {
+  using V = const std::u16string&;
+  static const AttributeTable<Label, Control> table(
+      &TextControl::Attributes(),
+      {
+          {u"hottextcolor", [](Label& c, V v) { c.SetTextColorFromSkin(kStateHot, v); }},
+          {u"pushedtextcolor", [](Label& c, V v) { c.SetTextColorFromSkin(kStatePushed, v); }},
+          {u"align",
+           [](Label& c, V v) {
+             c.text_style_ = WithAlignWords(c.text_style_, v);
+             c.Invalidate();
+           }},
+          {u"singleline",
+           [](Label& c, V v) {
+             c.text_style_ = WithFlag(c.text_style_, kTextSingleLine, v == u"true");
+             c.Arrange();
+           }},
+          {u"endellipsis",
+           [](Label& c, V v) {
+             c.text_style_ = WithFlag(c.text_style_, kTextEndEllipsis, v == u"true");
+           }},
+      });
+  return table;
 }
 
 void Label::SetText(const std::u16string& text) {
@@ -80,37 +69,12 @@ void Label::SetText(const std::u16string& text) {
   if (GetFixedWidth() == kSizeAuto || GetFixedHeight() == kSizeAuto) Arrange();
 }
 
-void Label::SetFont(int32_t index) {
-  if (font_ == index) return;
-  font_ = index;
-  Invalidate();
-  Arrange();
-}
-
-FontSpec Label::GetFontSpec() const { return GlobalManager::GetFont(font_); }
-
-void Label::SetTextPadding(const Rect& padding, bool scale) {
-  text_padding_ = padding;
-  if (scale) {
-    text_padding_ = Rect{DpiScale::Scale(padding.left), DpiScale::Scale(padding.top),
-                         DpiScale::Scale(padding.right), DpiScale::Scale(padding.bottom)};
-  }
-  Arrange();
-}
-
-uint32_t Label::GetStateTextColor(int32_t state) const {
-  if (state >= 0 && state < 4 && text_color_set_[state]) return text_colors_[state];
-  if (state == kStateDisabled) return GlobalManager::GetDefaultDisabledTextColor();
-  if (text_color_set_[kStateNormal]) return text_colors_[kStateNormal];
-  return GlobalManager::GetDefaultTextColor();
-}
-
 uint32_t Label::GetPaintTextColor() const {
   return GetStateTextColor(IsEnabled() ? GetState() : kStateDisabled);
 }
 
 Size Label::EstimateContentSize(Size available) {
-  const Rect& pad = text_padding_;
+  const Rect& pad = GetTextPadding();
   TextMeasurer* measurer = TextMeasurer::Instance();
   const int32_t fixed_width = GetFixedWidth();
   int32_t wrap_width = 0;

@@ -4,11 +4,9 @@
 // the natural size of its normal-state (or background) image.
 #pragma once
 
-#include <array>
 #include <string>
 
-#include "ui/core/control.h"
-#include "ui/core/text_measurer.h"
+#include "ui/core/text_control.h"
 
 namespace ui {
 
@@ -24,29 +22,21 @@ enum TextStyle : uint32_t {
   kTextEndEllipsis = 0x8000,
 };
 
-class Label : public Control {
+class Label : public TextControl {
  public:
   Label();
   std::u16string GetType() const override { return u"Label"; }
 
-  // "text", "textid", "font", "normaltextcolor", "hottextcolor",
-  // "pushedtextcolor", "disabledtextcolor", "textpadding", "align",
-  // "singleline", "endellipsis"; every other name goes to the base.
-  void SetAttribute(const std::u16string& name, const std::u16string& value) override;
+  // "hottextcolor", "pushedtextcolor", "align", "singleline" and
+  // "endellipsis" (label.cc), over the text vocabulary.
+  static const ControlAttributes& Attributes();
+  const ControlAttributes& GetAttributes() const override { return Attributes(); }
 
   const std::u16string& GetText() const { return text_; }
   // Sets the text; an auto-sized label asks for a new layout.
-  void SetText(const std::u16string& text);
-  int32_t GetFont() const { return font_; }
-  void SetFont(int32_t index);
-  FontSpec GetFontSpec() const;
-  const Rect& GetTextPadding() const { return text_padding_; }
-  void SetTextPadding(const Rect& padding, bool scale = true);
+  void SetText(const std::u16string& text) override;
   uint32_t GetTextStyle() const { return text_style_; }
   bool IsSingleLine() const { return (text_style_ & kTextSingleLine) != 0; }
-  // The state text colour (0 normal .. 3 disabled); unset colours fall back
-  // to the normal one, and that to the style sheet's default text colour.
-  uint32_t GetStateTextColor(int32_t state) const;
   // The colour the text is drawn with now.
   virtual uint32_t GetPaintTextColor() const;
 
@@ -55,11 +45,7 @@ class Label : public Control {
 
  private:
   std::u16string text_;
-  int32_t font_ = 0;
-  Rect text_padding_;
   uint32_t text_style_ = kTextLeft | kTextVCenter | kTextSingleLine;
-  std::array<uint32_t, 4> text_colors_{};
-  std::array<bool, 4> text_color_set_{};
 };
 
 }  // namespace ui

@@ -11,24 +11,8 @@ namespace ui {
 Layout::Layout() = default;
 Layout::~Layout() = default;
 
-bool Layout::SetAttribute(const std::u16string& name, const std::u16string& value) {
-  if (name == u"padding") {
-    SetPadding(ParseRect(value), true);
-    return true;
-  }
-  if (name == u"childmargin") {
-    SetChildMargin(ParseInt(value));
-    return true;
-  }
-  return false;
-}
-
 void Layout::SetPadding(const Rect& padding, bool scale) {
-  padding_ = padding;
-  if (scale) {
-    padding_ = Rect{DpiScale::Scale(padding.left), DpiScale::Scale(padding.top),
-                    DpiScale::Scale(padding.right), DpiScale::Scale(padding.bottom)};
-  }
+  padding_ = scale ? DpiScale::ScaleRect(padding) : padding;
   ArrangeOwner();
 }
 

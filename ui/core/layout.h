@@ -5,7 +5,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <vector>
 
 #include "ui/core/geometry.h"
@@ -23,10 +22,6 @@ class Layout {
   // The box whose children this layout places (not owned).
   void SetOwner(Box* owner) { owner_ = owner; }
   Box* GetOwner() const { return owner_; }
-
-  // "padding" (four numbers, scaled) and "childmargin" (one number); any
-  // other name returns false so that the box handles it.
-  virtual bool SetAttribute(const std::u16string& name, const std::u16string& value);
 
   // Places every visible child inside `rect` (the area inside the padding)
   // and returns the size the children took.

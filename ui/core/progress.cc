@@ -6,27 +6,31 @@ namespace ui {
 
 Progress::Progress() { SetFixedWidthQuiet(kSizeStretch); }
 
-void Progress::SetAttribute(const std::u16string& name, const std::u16string& value) {
-  if (name == u"hor") {
-    SetHorizontal(value == u"true");
-  } else if (name == u"min") {
-    SetMinValue(ParseInt(value));
-  } else if (name == u"max") {
-    SetMaxValue(ParseInt(value));
-  } else if (name == u"value") {
-    SetValue(ParseInt(value));
-  } else if (name == u"progressimage") {
-    progress_image_ = value;
-    Invalidate();
-  } else if (name == u"isstretchfore") {
-    stretch_fore_ = value == u"true";
-    Invalidate();
-  } else if (name == u"progresscolor") {
-    ResolveColor(value, &progress_color_);
-    Invalidate();
-  } else {
-    Label::SetAttribute(name, value);
-  }
+const ControlAttributes& Progress::Attributes() {
+  using V = const std::u16string&;
+  static const AttributeTable<Progress, Control> table(
+      &Label::Attributes(), {
+                                {u"hor", [](Progress& c, V v) { c.SetHorizontal(v == u"true"); }},
+                                {u"min", [](Progress& c, V v) { c.SetMinValue(ParseInt(v)); }},
+                                {u"max", [](Progress& c, V v) { c.SetMaxValue(ParseInt(v)); }},
+                                {u"value", [](Progress& c, V v) { c.SetValue(ParseInt(v)); }},
+                                {u"progressimage",
+                                 [](Progress& c, V v) {
+                                   c.progress_image_ = v;
+                                   c.Invalidate();
+                                 }},
+                                {u"isstretchfore",
+                                 [](Progress& c, V v) {
+                                   c.stretch_fore_ = v == u"true";
+                                   c.Invalidate();
+                                 }},
+                                {u"progresscolor",
+                                 [](Progress& c, V v) {
+                                   c.ResolveColor(v, &c.progress_color_);
+                                   c.Invalidate();
+                                 }},
+                            });
+  return table;
 }
 
 void Progress::SetHorizontal(bool horizontal) {

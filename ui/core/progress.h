@@ -15,9 +15,10 @@ class Progress : public Label {
   Progress();
   std::u16string GetType() const override { return u"Progress"; }
 
-  // "hor", "min", "max", "value", "progressimage", "isstretchfore",
-  // "progresscolor"; every other name goes to the label.
-  void SetAttribute(const std::u16string& name, const std::u16string& value) override;
+  // "hor", "min", "max", "value", "progressimage", "isstretchfore" and
+  // "progresscolor" (progress.cc), over the label's vocabulary.
+  static const ControlAttributes& Attributes();
+  const ControlAttributes& GetAttributes() const override { return Attributes(); }
 
   bool IsHorizontal() const { return horizontal_; }
   void SetHorizontal(bool horizontal);

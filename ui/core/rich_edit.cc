@@ -2,9 +2,6 @@
 
 #include <algorithm>
 
-#include "ui/core/dpi_scale.h"
-#include "ui/core/global_manager.h"
-
 namespace ui {
 
 RichEdit::RichEdit() {
@@ -12,53 +9,27 @@ RichEdit::RichEdit() {
   SetAttribute(u"cursortype", u"ibeam");
 }
 
-void RichEdit::SetAttribute(const std::u16string& name, const std::u16string& value) {
-  const bool on = value == u"true";
-  if (name == u"text") {
-    SetText(value);
-  } else if (name == u"textid") {
-    SetText(GlobalManager::GetLanguageString(value));
-  } else if (name == u"font") {
-    SetFont(ParseInt(value));
-  } else if (name == u"normaltextcolor") {
-    text_color_set_ = ResolveColor(value, &text_color_) || text_color_set_;
-    Invalidate();
-  } else if (name == u"disabledtextcolor") {
-    disabled_text_color_set_ =
-        ResolveColor(value, &disabled_text_color_) || disabled_text_color_set_;
-    Invalidate();
-  } else if (name == u"padding" || name == u"textpadding") {
-    Rect p = ParseRect(value);
-    text_padding_ = Rect{DpiScale::Scale(p.left), DpiScale::Scale(p.top), DpiScale::Scale(p.right),
-                         DpiScale::Scale(p.bottom)};
-    Arrange();
-  } else if (name == u"multiline") {
-    SetMultiLine(on);
-  } else if (name == u"readonly") {
-    read_only_ = on;
-  } else if (name == u"wantreturnmsg") {
-    want_return_msg_ = on;
-  } else if (name == u"wanttab") {
-    want_tab_ = on;
-  } else if (name == u"rich") {
-    rich_ = on;
-  } else if (name == u"password") {
-    password_ = on;
-  } else if (name == u"limittext") {
-    limit_text_ = std::max(0, ParseInt(value));
-  } else if (name == u"prompttext") {
-    prompt_text_ = value;
-  } else if (name == u"vscrollbar") {
-    vscrollbar_ = on;
-  } else if (name == u"autovscroll") {
-    auto_vscroll_ = on;
-  } else if (name == u"hscrollbar") {
-    hscrollbar_ = on;
-  } else if (name == u"autohscroll") {
-    auto_hscroll_ = on;
-  } else {
-    Control::SetAttribute(name, value);
-  }
+const ControlAttributes& RichEdit::Attributes() {
+  using C = RichEdit&;
+  using V = const std::u16string&;
+  static const AttributeTable<RichEdit, Control> table(
+      &TextControl::Attributes(),
+      {
+          {u"padding", [](C c, V v) { c.SetTextPadding(ParseRect(v), true); }},
+          {u"multiline", [](C c, V v) { c.SetMultiLine(v == u"true"); }},
+          {u"readonly", [](C c, V v) { c.read_only_ = v == u"true"; }},
+          {u"wantreturnmsg", [](C c, V v) { c.want_return_msg_ = v == u"true"; }},
+          {u"wanttab", [](C c, V v) { c.want_tab_ = v == u"true"; }},
+          {u"rich", [](C c, V v) { c.rich_ = v == u"true"; }},
+          {u"password", [](C c, V v) { c.password_ = v == u"true"; }},
+          {u"limittext", [](C c, V v) { c.limit_text_ = std::max(0, ParseInt(v)); }},
+          {u"prompttext", [](C c, V v) { c.prompt_text_ = v; }},
+          {u"vscrollbar", [](C c, V v) { c.vscrollbar_ = v == u"true"; }},
+          {u"autovscroll", [](C c, V v) { c.auto_vscroll_ = v == u"true"; }},
+          {u"hscrollbar", [](C c, V v) { c.hscrollbar_ = v == u"true"; }},
+          {u"autohscroll", [](C c, V v) { c.auto_hscroll_ = v == u"true"; }},
+      });
+  return table;
 }
 
 namespace {
@@ -155,20 +126,8 @@ void RichEdit::SetMultiLine(bool multi_line) {
 
 bool RichEdit::IsEditable() const { return IsEnabled() && IsVisible() && !read_only_; }
 
-void RichEdit::SetFont(int32_t index) {
-  font_ = index;
-  Invalidate();
-  Arrange();
-}
-
-FontSpec RichEdit::GetFontSpec() const { return GlobalManager::GetFont(font_); }
-
 uint32_t RichEdit::GetTextColor() const {
-  if (!IsEnabled()) {
-    return disabled_text_color_set_ ? disabled_text_color_
-                                    : GlobalManager::GetDefaultDisabledTextColor();
-  }
-  return text_color_set_ ? text_color_ : GlobalManager::GetDefaultTextColor();
+  return GetStateTextColor(IsEnabled() ? kStateNormal : kStateDisabled);
 }
 
 bool RichEdit::InsertText(const std::u16string& text) {
@@ -209,7 +168,7 @@ void RichEdit::TextChangedByUser() { SendEvent(kEventTextChange); }
 
 Rect RichEdit::GetTextRect() const {
   const Rect& pos = GetPos();
-  const Rect& pad = text_padding_;
+  const Rect& pad = GetTextPadding();
   return Rect{pos.left + pad.left, pos.top + pad.top,
               std::max(pos.left + pad.left, pos.right - pad.right),
               std::max(pos.top + pad.top, pos.bottom - pad.bottom)};
@@ -376,7 +335,7 @@ void RichEdit::HandleEvent(const EventArgs& args) {
 
 int32_t RichEdit::GetNaturalHeight(int32_t width) {
   width = std::max(0, width);
-  const Rect& pad = text_padding_;
+  const Rect& pad = GetTextPadding();
   Size text{0, 0};
   if (TextMeasurer* measurer = TextMeasurer::Instance()) {
     const int32_t wrap = std::max(1, width - pad.left - pad.right);
@@ -386,7 +345,7 @@ int32_t RichEdit::GetNaturalHeight(int32_t width) {
 }
 
 Size RichEdit::EstimateContentSize(Size available) {
-  const Rect& pad = text_padding_;
+  const Rect& pad = GetTextPadding();
   Size size{0, 0};
   TextMeasurer* measurer = TextMeasurer::Instance();
   if (measurer) {

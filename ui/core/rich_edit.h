@@ -14,27 +14,25 @@
 #include <cstdint>
 #include <string>
 
-#include "ui/core/control.h"
-#include "ui/core/text_measurer.h"
+#include "ui/core/text_control.h"
 
 namespace ui {
 
-class RichEdit : public Control {
+class RichEdit : public TextControl {
  public:
   RichEdit();
   std::u16string GetType() const override { return u"RichEdit"; }
 
-  // "text", "textid", "font", "normaltextcolor", "disabledtextcolor",
-  // "padding"/"textpadding", "multiline", "readonly", "wantreturnmsg",
-  // "wanttab", "rich", "password", "limittext", "prompttext",
-  // "vscrollbar", "autovscroll", "hscrollbar", "autohscroll"; every other
-  // name goes to the base.
-  void SetAttribute(const std::u16string& name, const std::u16string& value) override;
+  // "padding" (the same as "textpadding"), "multiline", "readonly",
+  // "wantreturnmsg", "wanttab", "rich", "password", "limittext", "prompttext"
+  // and the scroll-bar switches (rich_edit.cc), over the text vocabulary.
+  static const ControlAttributes& Attributes();
+  const ControlAttributes& GetAttributes() const override { return Attributes(); }
 
   const std::u16string& GetText() const { return text_; }
   // Replaces the text from code (no text-change event); the caret moves to
   // the end. A text longer than the limit is cut.
-  void SetText(const std::u16string& text);
+  void SetText(const std::u16string& text) override;
   // Inserts text at the caret as the user would (paste): only when the
   // field is editable, sending one text-change event. Returns whether the
   // text changed.
@@ -89,10 +87,8 @@ class RichEdit : public Control {
   // Enabled, visible and not read-only: the user can change the text.
   bool IsEditable() const;
 
-  int32_t GetFont() const { return font_; }
-  void SetFont(int32_t index);
-  FontSpec GetFontSpec() const;
-  const Rect& GetTextPadding() const { return text_padding_; }
+  // The colour the text is drawn with: the normal state's, or the disabled
+  // state's while the field is disabled.
   uint32_t GetTextColor() const;
 
   // The height the whole text needs when laid out at `width` (wrapped when
@@ -124,12 +120,6 @@ class RichEdit : public Control {
   bool dragging_ = false;
   int32_t scroll_x_ = 0;
   std::u16string composition_;
-  int32_t font_ = 0;
-  Rect text_padding_;
-  uint32_t text_color_ = 0;
-  bool text_color_set_ = false;
-  uint32_t disabled_text_color_ = 0;
-  bool disabled_text_color_set_ = false;
   bool multi_line_ = false;
   bool read_only_ = false;
   bool want_return_msg_ = false;

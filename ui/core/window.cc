@@ -16,11 +16,11 @@
 namespace ui {
 
 namespace {
-Rect ScaleRect(const Rect& r) {
-  return Rect{DpiScale::Scale(r.left), DpiScale::Scale(r.top), DpiScale::Scale(r.right),
-              DpiScale::Scale(r.bottom)};
+// A "width,height" pair, scaled.
+Size ScalePair(Point p) {
+  const Point scaled = DpiScale::ScalePoint(p);
+  return Size{scaled.x, scaled.y};
 }
-Size ScalePair(Point p) { return Size{DpiScale::Scale(p.x), DpiScale::Scale(p.y)}; }
 }  // namespace
 
 Window::Window() = default;
@@ -56,26 +56,32 @@ Size Window::GetImageSize(const std::u16string& description) const {
 Control* Window::CreateControl(const std::u16string&) { return nullptr; }
 
 void Window::SetAttribute(const std::u16string& name, const std::u16string& value) {
-  if (name == u"size") {
-    initial_size_ = ScalePair(ParsePair(value));
-    if (client_size_ == Size{}) client_size_ = initial_size_;
-    NeedUpdate();
-  } else if (name == u"caption") {
-    caption_rect_ = ScaleRect(ParseRect(value));
-  } else if (name == u"roundcorner") {
-    Size s = ScalePair(ParsePair(value));
-    round_corner_ = Point{s.cx, s.cy};
-  } else if (name == u"sizebox") {
-    size_box_ = ScaleRect(ParseRect(value));
-  } else if (name == u"mininfo") {
-    min_info_ = ScalePair(ParsePair(value));
-  } else if (name == u"maxinfo") {
-    max_info_ = ScalePair(ParsePair(value));
-  } else if (name == u"shadowattached") {
-    shadow_attached_ = value == u"true";
-  } else if (name == u"textid" || name == u"text") {
-    title_ = value;
-  }
+  Attributes().Apply(*this, name, value);
+}
+
+// Sizes and rectangles are DPI-scaled.
+const AttributeVocabulary<Window>& Window::Attributes() {
+  using W = Window&;
+  using V = const std::u16string&;
+  static const AttributeTable<Window> table(
+      nullptr,
+      {
+          {u"size",
+           [](W w, V v) {
+             w.initial_size_ = ScalePair(ParsePair(v));
+             if (w.client_size_ == Size{}) w.client_size_ = w.initial_size_;
+             w.NeedUpdate();
+           }},
+          {u"caption", [](W w, V v) { w.caption_rect_ = DpiScale::ScaleRect(ParseRect(v)); }},
+          {u"roundcorner", [](W w, V v) { w.round_corner_ = DpiScale::ScalePoint(ParsePair(v)); }},
+          {u"sizebox", [](W w, V v) { w.size_box_ = DpiScale::ScaleRect(ParseRect(v)); }},
+          {u"mininfo", [](W w, V v) { w.min_info_ = ScalePair(ParsePair(v)); }},
+          {u"maxinfo", [](W w, V v) { w.max_info_ = ScalePair(ParsePair(v)); }},
+          {u"shadowattached", [](W w, V v) { w.shadow_attached_ = v == u"true"; }},
+          {u"text", [](W w, V v) { w.title_ = v; }},
+          {u"textid", [](W w, V v) { w.title_ = v; }},
+      });
+  return table;
 }
 
 bool Window::AddClass(const std::u16string& name, const std::u16string& attribute_list) {
@@ -193,17 +199,20 @@ void Window::SendMouse(Control* target, int32_t type, Point point) {
   target->Event(args);
 }
 
+void Window::SetHot(Control* hit, Point point) {
+  if (hit == hot_) return;
+  Control* old = hot_;
+  hot_ = hit;
+  SendMouse(old, kEventMouseLeave, point);
+  SendMouse(hot_, kEventMouseEnter, point);
+}
+
 void Window::OnMouseMove(Point point) {
   last_mouse_ = point;
   if (!window_enabled_ || !root_) return;
   LayoutIfNeeded();
   Control* hit = root_->FindControlAt(point);
-  if (hit != hot_) {
-    Control* old = hot_;
-    hot_ = hit;
-    SendMouse(old, kEventMouseLeave, point);
-    SendMouse(hot_, kEventMouseEnter, point);
-  }
+  SetHot(hit, point);
   SendMouse(capture_ ? capture_ : hot_, kEventMouseMove, point);
 }
 
@@ -212,12 +221,7 @@ void Window::OnButtonDown(Point point) {
   if (!window_enabled_ || !root_) return;
   LayoutIfNeeded();
   Control* hit = root_->FindControlAt(point);
-  if (hit != hot_) {
-    Control* old = hot_;
-    hot_ = hit;
-    SendMouse(old, kEventMouseLeave, point);
-    SendMouse(hot_, kEventMouseEnter, point);
-  }
+  SetHot(hit, point);
   if (!hit) return;
   if (hit->IsFocusable()) SetFocus(hit);
   capture_ = hit;
@@ -257,11 +261,7 @@ void Window::OnRightButtonDown(Point point) {
   SendMouse(hit, kEventInternalMenu, point);
 }
 
-void Window::OnMouseLeaveWindow() {
-  Control* old = hot_;
-  hot_ = nullptr;
-  SendMouse(old, kEventMouseLeave, last_mouse_);
-}
+void Window::OnMouseLeaveWindow() { SetHot(nullptr, last_mouse_); }
 
 void Window::FocusNext() {
   if (!root_) return;

@@ -18,6 +18,7 @@
 #include <string>
 
 #include "base/weak_callback.h"
+#include "ui/core/attribute_table.h"
 #include "ui/core/control.h"
 #include "ui/core/event_args.h"
 #include "ui/core/geometry.h"
@@ -54,11 +55,14 @@ class Window : public virtual nbase::SupportWeakCallback {
   // Called once after the tree is built: subclasses find their controls.
   virtual void InitWindow() {}
 
-  // Window attributes of the layout's "Window" element: "size",
-  // "caption", "roundcorner", "sizebox", "mininfo", "maxinfo",
-  // "shadowattached", "shadowimage", "shadowcorner", "alphafixcorner",
-  // "custom_shadow", "heightpercent", "textid". Sizes are DPI-scaled.
-  virtual void SetAttribute(const std::u16string& name, const std::u16string& value);
+  // Applies one attribute of the layout's "Window" element through
+  // Attributes(); other names are ignored.
+  void SetAttribute(const std::u16string& name, const std::u16string& value);
+  // "size", "caption", "roundcorner", "sizebox", "mininfo", "maxinfo",
+  // "shadowattached", "text" and "textid" (window.cc). The shadow's image
+  // and corners, "alphafixcorner", "custom_shadow" and "heightpercent" are
+  // accepted by the builder and have no effect.
+  static const AttributeVocabulary<Window>& Attributes();
   Size GetInitialSize() const { return initial_size_; }
   const Rect& GetCaptionRect() const { return caption_rect_; }
   Point GetRoundCorner() const { return round_corner_; }
@@ -150,6 +154,9 @@ class Window : public virtual nbase::SupportWeakCallback {
 
  private:
   void SendMouse(Control* target, int32_t type, Point point);
+  // Makes `hit` the hot control: the old one gets the mouse-leave event,
+  // then the new one the mouse-enter event. Nothing when it already is.
+  void SetHot(Control* hit, Point point);
   // A key event (down, up or character) to the focused control, if any.
   void SendKey(int32_t type, int32_t key, uint32_t modifiers);
   static bool IsInside(const Control* ancestor, const Control* control);

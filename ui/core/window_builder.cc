@@ -145,19 +145,10 @@ Control* WindowBuilder::BuildLevel(MarkupNode node, Control* parent, Window* win
     if (name == u"Include") {
       std::u16string source;
       if (!node.GetAttributeValue(u"source", &source)) continue;
-      std::u16string count_text;
-      int count = 1;
-      if (node.GetAttributeValue(u"count", &count_text)) count = ParseInt(count_text);
-      count = std::min(count, kMaxIncludeCount);
-      Box* box = parent && parent->IsBox() ? static_cast<Box*>(parent) : nullptr;
-      if (parent && !box) return nullptr;  // nothing can be added to a non-box
-      if (include_depth_ >= kMaxIncludeDepth) continue;
-      for (int i = 0; i < count; ++i) {
-        WindowBuilder include;
-        include.include_depth_ = include_depth_ + 1;
-        Control* made = include.Create(source, callback, window, box);
-        if (!first) first = made;
-      }
+      if (parent && !parent->IsBox()) return nullptr;  // nothing can be added to a non-box
+      Control* made =
+          BuildInclude(node, source, static_cast<Box*>(parent), window, callback, !first);
+      if (!first) first = made;
       continue;
     }
     if (name == u"Event" || name == u"BubbledEvent") {
@@ -188,6 +179,31 @@ Control* WindowBuilder::BuildLevel(MarkupNode node, Control* parent, Window* win
       owned.release();
     }
     if (!first) first = control;
+  }
+  return first;
+}
+
+Control* WindowBuilder::BuildInclude(const MarkupNode& node, const std::u16string& source, Box* box,
+                                     Window* window, const CreateControlCallback& callback,
+                                     bool keep_one) {
+  std::u16string count_text;
+  int count = 1;
+  if (node.GetAttributeValue(u"count", &count_text)) count = ParseInt(count_text);
+  count = std::min(count, kMaxIncludeCount);
+  if (include_depth_ >= kMaxIncludeDepth) return nullptr;
+  Control* first = nullptr;
+  for (int i = 0; i < count; ++i) {
+    WindowBuilder include;
+    include.include_depth_ = include_depth_ + 1;
+    Control* made = include.Create(source, callback, window, box);
+    if (!made) continue;
+    // A box owns every copy. Without one a copy is a top-level control, and
+    // a level keeps only its first: the others have no owner.
+    if (!box && (first || !keep_one)) {
+      delete made;
+      continue;
+    }
+    if (!first) first = made;
   }
   return first;
 }

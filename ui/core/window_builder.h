@@ -61,6 +61,11 @@ class WindowBuilder {
   static void ProcessGlobal(const MarkupNode& root);
   Control* BuildLevel(MarkupNode node, Control* parent, Window* window,
                       const CreateControlCallback& callback);
+  // Builds the document an "Include" element names, "count" times, under
+  // `box` (null at the top level). Returns the first copy made; without a
+  // box that copy is kept only when `keep_one` and every other is destroyed.
+  Control* BuildInclude(const MarkupNode& node, const std::u16string& source, Box* box,
+                        Window* window, const CreateControlCallback& callback, bool keep_one);
   void BindDeclarativeEvent(const MarkupNode& node, Control* parent, bool bubbled);
 
   Markup markup_;

@@ -82,22 +82,39 @@ void ZipArchive::Close() {
 
 ZipArchive::Result ZipArchive::Open(std::string bytes) {
   Close();
-  if (bytes.size() < kEndSize) return Result::kBadArchive;
+  const size_t end_record = FindEndRecord(bytes);
+  if (end_record == std::string::npos) return Result::kBadArchive;
+  std::vector<Entry> entries;
+  const Result read = ReadDirectory(bytes, end_record, &entries);
+  if (read != Result::kOk) return read;
 
+  bytes_ = std::move(bytes);
+  entries_ = std::move(entries);
+  for (size_t i = 0; i < entries_.size(); ++i) {
+    const std::string key = NormalizeNameUtf8(entries_[i].name);
+    if (!key.empty()) index_.emplace(LowerAscii(key), i);
+  }
+  open_ = true;
+  return Result::kOk;
+}
+
+size_t ZipArchive::FindEndRecord(const std::string& bytes) {
+  if (bytes.size() < kEndSize) return std::string::npos;
   // The end record is the last 22 bytes plus a comment of up to 64 KiB;
-  // search backwards for its signature.
-  size_t end_record = std::string::npos;
+  // search backwards for its signature, with a comment that fits.
   const size_t lowest =
       bytes.size() - kEndSize > kMaxCommentSize ? bytes.size() - kEndSize - kMaxCommentSize : 0;
   for (size_t pos = bytes.size() - kEndSize + 1; pos-- > lowest;) {
     if (Read32(bytes, pos) == kEndSignature &&
         pos + kEndSize + Read16(bytes, pos + 20) <= bytes.size()) {
-      end_record = pos;
-      break;
+      return pos;
     }
   }
-  if (end_record == std::string::npos) return Result::kBadArchive;
+  return std::string::npos;
+}
 
+ZipArchive::Result ZipArchive::ReadDirectory(const std::string& bytes, size_t end_record,
+                                             std::vector<Entry>* entries) {
   const uint16_t disk = Read16(bytes, end_record + 4);
   const uint16_t directory_disk = Read16(bytes, end_record + 6);
   const uint16_t disk_entries = Read16(bytes, end_record + 8);
@@ -113,8 +130,7 @@ ZipArchive::Result ZipArchive::Open(std::string bytes) {
   const uint64_t directory_end = uint64_t{directory_offset} + directory_size;
   if (directory_end > end_record) return Result::kBadArchive;
 
-  std::vector<Entry> entries;
-  entries.reserve(total_entries);
+  entries->reserve(total_entries);
   size_t pos = directory_offset;
   for (uint32_t i = 0; i < total_entries; ++i) {
     if (pos + kCentralSize > directory_end || Read32(bytes, pos) != kCentralSignature) {
@@ -137,17 +153,9 @@ ZipArchive::Result ZipArchive::Open(std::string bytes) {
     if (uint64_t{entry.local_header_offset} + kLocalSize > directory_offset) {
       return Result::kBadArchive;
     }
-    entries.push_back(std::move(entry));
+    entries->push_back(std::move(entry));
     pos = static_cast<size_t>(next);
   }
-
-  bytes_ = std::move(bytes);
-  entries_ = std::move(entries);
-  for (size_t i = 0; i < entries_.size(); ++i) {
-    const std::string key = NormalizeNameUtf8(entries_[i].name);
-    if (!key.empty()) index_.emplace(LowerAscii(key), i);
-  }
-  open_ = true;
   return Result::kOk;
 }
 

@@ -81,6 +81,12 @@ class ZipArchive {
   static std::string NormalizeNameUtf8(std::string_view name);
 
  private:
+  // The offset of the end-of-directory record; npos when there is none.
+  static size_t FindEndRecord(const std::string& bytes);
+  // Reads the central directory that the end record at `end_record`
+  // describes. Every entry is checked against the archive's bounds.
+  static Result ReadDirectory(const std::string& bytes, size_t end_record,
+                              std::vector<Entry>* entries);
   const Entry* Find(const std::string& normalized) const;
   Result ReadEntryData(const Entry& entry, std::string* data) const;
 
