@@ -1,32 +1,22 @@
 // Process entry of the installer. The command line changes nothing; the
 // exit code is always 0, whichever way the process ends.
+#include <string>
+
 #include "app/main_thread.h"
 #include "app/termination_signal_watcher.h"
 #include "platform/debug_output.h"
-#include "platform/system_message_box.h"
-#include "ui/backend/sdl_backend.h"
-#include "ui/backend/sdl_system_message_box.h"
-#include "ui/text/pango_text_measurer.h"
+#include "ui/backend/ui_backend.h"
 
 int main() {
   app::TerminationSignalWatcher::Start();
-  // Auto-sized controls (labels, buttons) are measured with the real fonts.
-  ui::PangoTextMeasurer text_measurer;
-  ui::TextMeasurer::SetInstance(&text_measurer);
-  // SDL must be up before the UI loop exists: the loop takes SDL's pump.
-  // Without a display the installer still runs its start-up on the default
-  // pump, and questions that need a box count as unanswerable.
-  if (ui::SdlBackend::Initialize()) {
-    platform::SetSystemMessageBoxFunction(&ui::SdlSystemMessageBox::Show);
-  } else {
-    platform::DebugOutput("no display: " + ui::SdlBackend::GetLastError() + "\n");
-  }
+  // The window system must be up before the UI loop exists: the loop takes
+  // the backend's pump.
+  std::string error;
+  if (!ui::UiBackend::Start(&error)) platform::DebugOutput("no display: " + error + "\n");
   {
     app::MainThread main_thread;
     main_thread.RunAsUiThread();
   }
-  platform::SetSystemMessageBoxFunction(nullptr);
-  ui::SdlBackend::Shutdown();
-  ui::TextMeasurer::SetInstance(nullptr);
+  ui::UiBackend::Stop();
   return 0;
 }

@@ -14,7 +14,7 @@
 #include "installer_ui/main_window.h"
 #include "installer_ui/msg_box.h"
 #include "platform/system_message_box.h"
-#include "ui/backend/native_window.h"
+#include "ui/backend/sdl_native_window.h"
 #include "ui/backend/sdl_backend.h"
 #include "ui/backend/sdl_system_message_box.h"
 #include "ui/core/label.h"
@@ -150,14 +150,14 @@ void WindowDriver::ClickIn(std::function<ui::Window*()> window_of,
     if (!c || !c->IsVisible() || !native) return false;
     window->LayoutIfNeeded();
     const ui::Rect& r = c->GetPos();
-    const uint32_t id = native->sdl_window_id();
+    const uint32_t id = ui::SdlNativeWindow::Of(native)->sdl_window_id();
     const int x = (r.left + r.right) / 2;
     const int y = (r.top + r.bottom) / 2;
     for (uint32_t type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
       // A click may close the window it lands on; stop feeding it then.
       ui::NativeWindow* target = native_of();
       if (!target) break;
-      target->HandleEvent(MouseEvent(id, type, x, y));
+      ui::SdlNativeWindow::Of(target)->HandleEvent(MouseEvent(id, type, x, y));
     }
     return true;
   });
@@ -171,7 +171,7 @@ void WindowDriver::Click(const std::u16string& name) {
 
 void WindowDriver::TypeText(const std::string& utf8) {
   OnUi<bool>([utf8] {
-    ui::NativeWindow* native = Window()->native_window();
+    ui::SdlNativeWindow* native = ui::SdlNativeWindow::Of(Window()->native_window());
     if (!native) return false;
     const uint32_t id = native->sdl_window_id();
     for (size_t at = 0; at < utf8.size();) {
@@ -201,7 +201,7 @@ void WindowDriver::TypeText(const std::string& utf8) {
 
 void WindowDriver::SystemClose() {
   OnUi<bool>([] {
-    ui::NativeWindow* native = Window()->native_window();
+    ui::SdlNativeWindow* native = ui::SdlNativeWindow::Of(Window()->native_window());
     if (!native) return false;
     SDL_Event event;
     SDL_zero(event);

@@ -68,7 +68,7 @@ void GdiplusRenderer::PaintControl(GdiplusCanvas* canvas, Control* control, cons
 void GdiplusRenderer::PaintControlSelf(GdiplusCanvas* canvas, Control* control) {
   const Rect& pos = control->GetPos();
   canvas->FillRect(pos, control->GetBkColor());
-  const int32_t state = control->IsEnabled() ? control->GetState() : kStateDisabled;
+  const ControlState state = control->IsEnabled() ? control->GetState() : kStateDisabled;
   auto* check_box = dynamic_cast<CheckBox*>(control);
   uint32_t state_color =
       check_box ? check_box->GetSelectedStateColor(state) : control->GetStateColor(state);
@@ -80,11 +80,11 @@ void GdiplusRenderer::PaintControlSelf(GdiplusCanvas* canvas, Control* control) 
   if (!control->GetBkImage().empty()) {
     DrawImage(canvas, pos, control->GetBkImage(), layout_path_);
   }
-  using StateImage = std::function<const std::u16string&(int32_t)>;
-  const StateImage image_of = [&](int32_t s) -> const std::u16string& {
+  using StateImage = std::function<const std::u16string&(ControlState)>;
+  const StateImage image_of = [&](ControlState s) -> const std::u16string& {
     return check_box ? check_box->GetSelectedStateImage(s) : control->GetStateImage(s);
   };
-  const StateImage fore_of = [&](int32_t s) -> const std::u16string& {
+  const StateImage fore_of = [&](ControlState s) -> const std::u16string& {
     return check_box ? check_box->GetSelectedForeStateImage(s) : control->GetForeStateImage(s);
   };
   for (const StateImage* images : {&image_of, &fore_of}) {

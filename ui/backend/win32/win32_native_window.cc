@@ -1,4 +1,4 @@
-#include "ui/backend/win32/win32_window.h"
+#include "ui/backend/win32/win32_native_window.h"
 
 #include <imm.h>
 #include <windowsx.h>
@@ -9,7 +9,6 @@
 
 #include "base/utf.h"
 #include "platform/debug_output.h"
-#include "ui/core/button.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/event_args.h"
 #include "ui/core/rich_edit.h"
@@ -55,10 +54,11 @@ std::string SystemErrorText(DWORD code) {
   return "error " + std::to_string(code) + (text.empty() ? "" : ": " + nbase::Utf16ToUtf8(text));
 }
 
-// The clipboard's text, or empty.
-std::u16string ReadClipboardText(HWND owner) {
+}  // namespace
+
+std::u16string Win32NativeWindow::ReadClipboardText() {
   std::u16string text;
-  if (!OpenClipboard(owner)) return text;
+  if (!OpenClipboard(hwnd_)) return text;
   if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
     if (const auto* chars = static_cast<const char16_t*>(GlobalLock(data))) {
       text = chars;
@@ -69,8 +69,8 @@ std::u16string ReadClipboardText(HWND owner) {
   return text;
 }
 
-void WriteClipboardText(HWND owner, const std::u16string& text) {
-  if (!OpenClipboard(owner)) return;
+void Win32NativeWindow::WriteClipboardText(const std::u16string& text) {
+  if (!OpenClipboard(hwnd_)) return;
   EmptyClipboard();
   const size_t bytes = (text.size() + 1) * sizeof(char16_t);
   if (HGLOBAL data = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
@@ -85,20 +85,19 @@ void WriteClipboardText(HWND owner, const std::u16string& text) {
   CloseClipboard();
 }
 
-}  // namespace
+Win32NativeWindow::Win32NativeWindow(Window* window) : NativeWindow(window) {}
 
-Win32Window::Win32Window(Window* window) : window_(window) {}
+Win32NativeWindow::~Win32NativeWindow() { Destroy(); }
 
-Win32Window::~Win32Window() { Destroy(); }
-
-Size Win32Window::WindowSizeFor(Size client) const {
+Size Win32NativeWindow::WindowSizeFor(Size client) const {
   return Size{client.cx + 2 * shadow_margin_, client.cy + 2 * shadow_margin_};
 }
 
-bool Win32Window::Create(Win32Window* owner, const std::string& title) {
+bool Win32NativeWindow::Create(NativeWindow* owner, const std::string& title) {
   if (hwnd_) return true;
-  RegisterWindowClassOnce(&Win32Window::WindowProc);
-  owner_ = owner;
+  RegisterWindowClassOnce(&Win32NativeWindow::WindowProc);
+  // Windows of one build are all of its backend.
+  Win32NativeWindow* win32_owner = Of(owner);
   window_->LayoutIfNeeded();
   Size size = window_->GetInitialSize();
   if (size.cx <= 0 || size.cy <= 0) size = window_->GetClientSize();
@@ -111,24 +110,22 @@ bool Win32Window::Create(Win32Window* owner, const std::string& title) {
   // the system menu and minimising for the task bar; only top-level
   // windows get a task-bar button.
   const DWORD style = WS_POPUP | WS_SYSMENU | WS_MINIMIZEBOX;
-  const DWORD ex_style = WS_EX_LAYERED | (owner_ ? 0 : WS_EX_APPWINDOW);
+  const DWORD ex_style = WS_EX_LAYERED | (win32_owner ? 0 : WS_EX_APPWINDOW);
   hwnd_ = CreateWindowExW(ex_style, kWindowClass, ToWide(title).c_str(), style, CW_USEDEFAULT,
-                          CW_USEDEFAULT, outer.cx, outer.cy, owner_ ? owner_->hwnd_ : nullptr,
+                          CW_USEDEFAULT, outer.cx, outer.cy,
+                          win32_owner ? win32_owner->hwnd_ : nullptr,
                           nullptr, GetModuleHandleW(nullptr), this);
   if (!hwnd_) {
-    last_error_ = SystemErrorText(::GetLastError());
+    set_last_error(SystemErrorText(::GetLastError()));
     return false;
   }
-  loop_ = nbase::MessageLoop::current();
-  if (loop_) loop_->AddTaskObserver(this);
-  ever_painted_ = false;
+  Attach(owner);
   return true;
 }
 
-void Win32Window::Destroy() {
+void Win32NativeWindow::Destroy() {
   if (!hwnd_) return;
-  if (loop_ && loop_ == nbase::MessageLoop::current()) loop_->RemoveTaskObserver(this);
-  loop_ = nullptr;
+  Detach();
   HWND hwnd = hwnd_;
   hwnd_ = nullptr;
   SetWindowLongPtrW(hwnd, GWLP_USERDATA, 0);
@@ -136,11 +133,11 @@ void Win32Window::Destroy() {
   ReleaseFrame();
 }
 
-void Win32Window::SetTitle(const std::string& title) {
+void Win32NativeWindow::SetTitle(const std::string& title) {
   if (hwnd_) SetWindowTextW(hwnd_, ToWide(title).c_str());
 }
 
-void Win32Window::Show(bool activate) {
+void Win32NativeWindow::Show(bool activate) {
   if (!hwnd_) return;
   // A layered window shows nothing until its first frame is given.
   PaintNow();
@@ -148,19 +145,20 @@ void Win32Window::Show(bool activate) {
   if (activate) SetForeground();
 }
 
-void Win32Window::Hide() {
+void Win32NativeWindow::Hide() {
   if (hwnd_) ShowWindow(hwnd_, SW_HIDE);
 }
 
-bool Win32Window::IsVisible() const { return hwnd_ && IsWindowVisible(hwnd_); }
+bool Win32NativeWindow::IsVisible() const { return hwnd_ && IsWindowVisible(hwnd_); }
 
-void Win32Window::CenterWindow() {
+void Win32NativeWindow::CenterWindow() {
   if (!hwnd_) return;
   RECT area{};
-  if (owner_ && owner_->hwnd_) {
+  Win32NativeWindow* win32_owner = Of(owner());
+  if (win32_owner && win32_owner->hwnd_) {
     // The owner's client area, without its shadow.
-    GetWindowRect(owner_->hwnd_, &area);
-    InflateRect(&area, -owner_->shadow_margin_, -owner_->shadow_margin_);
+    GetWindowRect(win32_owner->hwnd_, &area);
+    InflateRect(&area, -win32_owner->shadow_margin_, -win32_owner->shadow_margin_);
   } else {
     MONITORINFO monitor{};
     monitor.cbSize = sizeof monitor;
@@ -173,20 +171,20 @@ void Win32Window::CenterWindow() {
   SetWindowPos(hwnd_, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-void Win32Window::Raise() {
+void Win32NativeWindow::Raise() {
   if (!hwnd_) return;
   // To the front of every window, then back among the ordinary ones.
   SetWindowPos(hwnd_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
   SetWindowPos(hwnd_, HWND_NOTOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
-void Win32Window::SetForeground() {
+void Win32NativeWindow::SetForeground() {
   if (!hwnd_) return;
   SetForegroundWindow(hwnd_);
   SetFocus(hwnd_);
 }
 
-void Win32Window::Resize(Size size) {
+void Win32NativeWindow::Resize(Size size) {
   if (size.cx <= 0 || size.cy <= 0) return;
   window_->Resize(size);
   if (hwnd_) {
@@ -197,60 +195,23 @@ void Win32Window::Resize(Size size) {
   PaintIfNeeded();
 }
 
-Point Win32Window::GetPosition() const {
+Point Win32NativeWindow::GetPosition() const {
   RECT rect{};
   if (hwnd_) GetWindowRect(hwnd_, &rect);
   return Point{rect.left + shadow_margin_, rect.top + shadow_margin_};
 }
 
-Rect Win32Window::GetClientRect() const {
-  const Size s = window_->GetClientSize();
-  return Rect{0, 0, s.cx, s.cy};
-}
-
-void Win32Window::SetEnabled(bool enabled) {
-  window_->SetWindowEnabled(enabled);
-  // A disabled window loses its pressed and hovered controls.
-  if (!enabled) window_->OnMouseLeaveWindow();
+void Win32NativeWindow::SetEnabled(bool enabled) {
+  NativeWindow::SetEnabled(enabled);
   if (hwnd_) EnableWindow(hwnd_, enabled ? TRUE : FALSE);
 }
 
-bool Win32Window::IsEnabled() const { return window_->IsWindowEnabled(); }
-
-void Win32Window::SetOpacity(float opacity) {
+void Win32NativeWindow::SetOpacity(float opacity) {
   opacity_ = static_cast<BYTE>(std::lround(std::clamp(opacity, 0.0f, 1.0f) * 255));
-  if (hwnd_ && ever_painted_) PaintNow();
+  if (IsVisible()) PaintNow();
 }
 
-void Win32Window::RequestClose(uint32_t code) {
-  nbase::MessageLoop* loop = nbase::MessageLoop::current();
-  if (!loop) {
-    FinalClose(code);
-    return;
-  }
-  loop->PostTask(ToWeakCallback([this, code] { FinalClose(code); }));
-}
-
-void Win32Window::FinalClose(uint32_t code) {
-  if (close_handler_) {
-    // A copy: the handler may delete this object.
-    CloseHandler handler = close_handler_;
-    handler(code);
-    return;
-  }
-  Destroy();
-}
-
-bool Win32Window::PaintIfNeeded() {
-  if (!IsVisible()) return false;
-  const bool changed = !ever_painted_ || window_->PaintRequests() != painted_requests_ ||
-                       window_->IsLayoutDirty() || window_->GetClientSize() != painted_size_;
-  if (!changed) return false;
-  PaintNow();
-  return true;
-}
-
-void Win32Window::ReleaseFrame() {
+void Win32NativeWindow::ReleaseFrame() {
   frame_bitmap_.reset();
   if (frame_dc_) {
     SelectObject(frame_dc_, frame_old_);
@@ -265,7 +226,7 @@ void Win32Window::ReleaseFrame() {
   frame_size_ = Size();
 }
 
-bool Win32Window::EnsureFrame(int32_t width, int32_t height) {
+bool Win32NativeWindow::EnsureFrame(int32_t width, int32_t height) {
   if (frame_bitmap_ && frame_size_ == Size{width, height}) return true;
   ReleaseFrame();
   BITMAPINFO info{};
@@ -291,7 +252,7 @@ bool Win32Window::EnsureFrame(int32_t width, int32_t height) {
   return frame_bitmap_->GetLastStatus() == Gdiplus::Ok;
 }
 
-void Win32Window::PaintNow() {
+void Win32NativeWindow::PaintNow() {
   if (!hwnd_) return;
   window_->LayoutIfNeeded();
   const Size client = window_->GetClientSize();
@@ -314,31 +275,14 @@ void Win32Window::PaintNow() {
   POINT source{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, opacity_, AC_SRC_ALPHA};
   UpdateLayeredWindow(hwnd_, nullptr, &position, &size, frame_dc_, &source, 0, &blend, ULW_ALPHA);
-  painted_requests_ = window_->PaintRequests();
-  painted_size_ = client;
-  ever_painted_ = true;
-  ++frames_drawn_;
+  FramePresented();
 }
 
-bool Win32Window::IsDragPoint(Point point) const {
-  const Size size = window_->GetClientSize();
-  const Rect& caption = window_->GetCaptionRect();
-  // Left and right are insets from the sides; top and bottom are offsets.
-  if (point.x < caption.left || point.x >= size.cx - caption.right || point.y < caption.top ||
-      point.y >= caption.bottom) {
-    return false;
-  }
-  Control* root = window_->GetRoot();
-  Control* hit = root ? root->FindControlAt(point) : nullptr;
-  // Controls that take clicks keep them; the rest of the caption drags.
-  return !(dynamic_cast<Button*>(hit) || dynamic_cast<RichEdit*>(hit));
-}
-
-Point Win32Window::ClientPoint(LPARAM lparam) const {
+Point Win32NativeWindow::ClientPoint(LPARAM lparam) const {
   return Point{GET_X_LPARAM(lparam) - shadow_margin_, GET_Y_LPARAM(lparam) - shadow_margin_};
 }
 
-LRESULT Win32Window::HitTest(LPARAM screen_point) const {
+LRESULT Win32NativeWindow::HitTest(LPARAM screen_point) const {
   POINT p{GET_X_LPARAM(screen_point), GET_Y_LPARAM(screen_point)};
   ScreenToClient(hwnd_, &p);
   const Point client{p.x - shadow_margin_, p.y - shadow_margin_};
@@ -351,7 +295,7 @@ LRESULT Win32Window::HitTest(LPARAM screen_point) const {
   return IsDragPoint(client) ? HTCAPTION : HTCLIENT;
 }
 
-bool Win32Window::SetCursorForPoint() {
+bool Win32NativeWindow::SetCursorForPoint() {
   POINT p{};
   GetCursorPos(&p);
   ScreenToClient(hwnd_, &p);
@@ -367,43 +311,18 @@ bool Win32Window::SetCursorForPoint() {
   return true;
 }
 
-void Win32Window::HandleKeyDown(WPARAM key) {
+void Win32NativeWindow::HandleKeyDown(WPARAM key) {
   const bool ctrl = (GetKeyState(VK_CONTROL) & 0x8000) != 0;
   const bool shift = (GetKeyState(VK_SHIFT) & 0x8000) != 0;
   const auto code = static_cast<int32_t>(key);
-  if (ctrl && window_->IsWindowEnabled()) {
-    // Clipboard keys of the focused edit field: paste replaces the
-    // selection, copy takes the selection, cut also removes it.
-    auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus());
-    if (edit && code == 'V') {
-      const std::u16string text = ReadClipboardText(hwnd_);
-      if (!text.empty()) edit->InsertText(text);
-      return;
-    }
-    if (edit && code == 'C') {
-      const std::u16string selected = edit->Copy();
-      if (!selected.empty()) WriteClipboardText(hwnd_, selected);
-      return;
-    }
-    if (edit && code == 'X') {
-      std::u16string cut;
-      if (edit->Cut(&cut)) WriteClipboardText(hwnd_, cut);
-      return;
-    }
-  }
+  if (ctrl && HandleClipboardKey(code)) return;
   uint32_t modifiers = 0;
   if (shift) modifiers |= kModShift;
   if (ctrl) modifiers |= kModControl;
   window_->OnKeyDown(code, modifiers);
 }
 
-void Win32Window::SetComposition(const std::u16string& text) {
-  composition_ = text;
-  if (auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus())) edit->SetCompositionText(text);
-  window_->Invalidate();
-}
-
-void Win32Window::PlaceImeWindow() {
+void Win32NativeWindow::PlaceImeWindow() {
   // The candidate list opens under the focused edit field's text.
   auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus());
   HIMC context = ImmGetContext(hwnd_);
@@ -422,7 +341,7 @@ void Win32Window::PlaceImeWindow() {
   ImmReleaseContext(hwnd_, context);
 }
 
-void Win32Window::HandleImeComposition(LPARAM flags) {
+void Win32NativeWindow::HandleImeComposition(LPARAM flags) {
   HIMC context = ImmGetContext(hwnd_);
   if (!context) return;
   auto read = [context](DWORD which) {
@@ -441,12 +360,12 @@ void Win32Window::HandleImeComposition(LPARAM flags) {
   ImmReleaseContext(hwnd_, context);
 }
 
-LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT CALLBACK Win32NativeWindow::WindowProc(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
   if (message == WM_NCCREATE) {
     auto* create = reinterpret_cast<CREATESTRUCTW*>(lparam);
     SetWindowLongPtrW(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
   }
-  auto* self = reinterpret_cast<Win32Window*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
+  auto* self = reinterpret_cast<Win32NativeWindow*>(GetWindowLongPtrW(hwnd, GWLP_USERDATA));
   if (!self || !self->hwnd_) {
     // Messages of creation (before hwnd_ is known) and of destruction.
     if (self && message == WM_NCCREATE) self->hwnd_ = hwnd;
@@ -455,7 +374,7 @@ LRESULT CALLBACK Win32Window::WindowProc(HWND hwnd, UINT message, WPARAM wparam,
   return self->HandleMessage(message, wparam, lparam);
 }
 
-LRESULT Win32Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
+LRESULT Win32NativeWindow::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   HWND hwnd = hwnd_;
   switch (message) {
     case WM_NCHITTEST:
@@ -528,6 +447,10 @@ LRESULT Win32Window::HandleMessage(UINT message, WPARAM wparam, LPARAM lparam) {
   }
   PaintIfNeeded();
   return 0;
+}
+
+std::unique_ptr<NativeWindow> NativeWindow::Make(Window* window) {
+  return std::make_unique<Win32NativeWindow>(window);
 }
 
 }  // namespace ui

@@ -1,8 +1,8 @@
-// The Win32 window on a real (Wine) window system: the layered frame with
+// The Win32 native window on a real (Wine) window system: the layered frame with
 // its shadow, hit testing for the caption drag, mouse, keys, characters,
 // clipboard and input method through real window messages, the cursor,
 // enabling, and the close request.
-#include "ui/backend/win32/win32_window.h"
+#include "ui/backend/win32/win32_native_window.h"
 
 #include <gtest/gtest.h>
 #include <imm.h>
@@ -33,7 +33,7 @@ using nbase::testing_support::Watchdog;
 
 // A 300 x 200 window with the skin's shadow: a caption label over the top
 // 40 pixels, a hand-cursor button and a multi-line edit field below it.
-class Win32WindowTest : public ::testing::Test {
+class Win32NativeWindowTest : public ::testing::Test {
  protected:
   static void SetUpTestSuite() {
     ASSERT_TRUE(Win32Backend::Initialize()) << Win32Backend::GetLastError();
@@ -141,7 +141,7 @@ class Win32WindowTest : public ::testing::Test {
   nbase::MessageLoop loop_{nbase::MessageLoop::kUI};
   GdiplusTextMeasurer measurer_;
   Window window_;
-  Win32Window native_{&window_};
+  Win32NativeWindow native_{&window_};
   Label* title_ = nullptr;
   Button* button_ = nullptr;
   RichEdit* edit_ = nullptr;
@@ -149,7 +149,7 @@ class Win32WindowTest : public ::testing::Test {
   int text_changes_ = 0;
 };
 
-TEST_F(Win32WindowTest, LayeredFrameCarriesTheSkinsShadowAroundTheClientArea) {
+TEST_F(Win32NativeWindowTest, LayeredFrameCarriesTheSkinsShadowAroundTheClientArea) {
   ASSERT_EQ(native_.shadow_margin(), 30);
   RECT outer{};
   GetWindowRect(native_.hwnd(), &outer);
@@ -172,14 +172,14 @@ TEST_F(Win32WindowTest, LayeredFrameCarriesTheSkinsShadowAroundTheClientArea) {
   plain.SetAttribute(u"size", u"120,80");
   plain.SetAttribute(u"shadowattached", u"false");
   plain.AttachRoot(new Box);
-  Win32Window plain_native(&plain);
+  Win32NativeWindow plain_native(&plain);
   ASSERT_TRUE(plain_native.Create(&native_, "plain"));
   EXPECT_EQ(plain_native.shadow_margin(), 0);
   GetWindowRect(plain_native.hwnd(), &outer);
   EXPECT_EQ(outer.right - outer.left, 120);
 }
 
-TEST_F(Win32WindowTest, CaptionDragsExceptOverControlsThatTakeClicksAndTheShadowTakesNone) {
+TEST_F(Win32NativeWindowTest, CaptionDragsExceptOverControlsThatTakeClicksAndTheShadowTakesNone) {
   EXPECT_EQ(HitTestAt(150, 10), HTCAPTION);   // the title label
   EXPECT_EQ(HitTestAt(150, 45), HTCLIENT);    // below the caption
   EXPECT_EQ(HitTestAt(150, -10), HTTRANSPARENT);  // the shadow
@@ -192,7 +192,7 @@ TEST_F(Win32WindowTest, CaptionDragsExceptOverControlsThatTakeClicksAndTheShadow
   EXPECT_EQ(HitTestAt(250, 75), HTCLIENT);
 }
 
-TEST_F(Win32WindowTest, MouseMessagesReachTheButtonUnlessTheWindowIsDisabled) {
+TEST_F(Win32NativeWindowTest, MouseMessagesReachTheButtonUnlessTheWindowIsDisabled) {
   Click(50, 75);
   RunUntilIdle();
   EXPECT_EQ(clicks_, 1);
@@ -222,7 +222,7 @@ TEST_F(Win32WindowTest, MouseMessagesReachTheButtonUnlessTheWindowIsDisabled) {
   EXPECT_EQ(clicks_, 3);
 }
 
-TEST_F(Win32WindowTest, TypedChineseTextEditingKeysAndTheClipboardChangeTheEditField) {
+TEST_F(Win32NativeWindowTest, TypedChineseTextEditingKeysAndTheClipboardChangeTheEditField) {
   Click(60, 120);  // focus the edit field
   PostText(u"安装位置");
   RunUntilIdle();
@@ -254,7 +254,7 @@ TEST_F(Win32WindowTest, TypedChineseTextEditingKeysAndTheClipboardChangeTheEditF
   EXPECT_EQ(edit_->GetText(), u"\n位安装\U0001F600");
 }
 
-TEST_F(Win32WindowTest, InputMethodCompositionIsShownAtTheCaretUntilItsResultIsTyped) {
+TEST_F(Win32NativeWindowTest, InputMethodCompositionIsShownAtTheCaretUntilItsResultIsTyped) {
   Click(60, 120);
   PostText(u"安");
   RunUntilIdle();
@@ -277,7 +277,7 @@ TEST_F(Win32WindowTest, InputMethodCompositionIsShownAtTheCaretUntilItsResultIsT
   EXPECT_EQ(edit_->GetText(), u"安zhuang");
 }
 
-TEST_F(Win32WindowTest, HandCursorOverAControlThatAsksForIt) {
+TEST_F(Win32NativeWindowTest, HandCursorOverAControlThatAsksForIt) {
   const Point origin = native_.GetPosition();
   auto cursor_at = [&](int x, int y) {
     SetCursorPos(origin.x + x, origin.y + y);
@@ -291,7 +291,7 @@ TEST_F(Win32WindowTest, HandCursorOverAControlThatAsksForIt) {
   EXPECT_EQ(cursor_at(50, 75), LoadCursorW(nullptr, IDC_ARROW));
 }
 
-TEST_F(Win32WindowTest, CloseRequestsReachTheCloseHandlerWithTheirCode) {
+TEST_F(Win32NativeWindowTest, CloseRequestsReachTheCloseHandlerWithTheirCode) {
   std::vector<uint32_t> codes;
   native_.SetCloseHandler([&](uint32_t code) { codes.push_back(code); });
   native_.RequestClose(1);
@@ -302,7 +302,7 @@ TEST_F(Win32WindowTest, CloseRequestsReachTheCloseHandlerWithTheirCode) {
   EXPECT_TRUE(IsWindow(native_.hwnd()));  // the handler decides
 }
 
-TEST_F(Win32WindowTest, RepaintsOnlyWhenTheTreeChangedAndResizeKeepsThePosition) {
+TEST_F(Win32NativeWindowTest, RepaintsOnlyWhenTheTreeChangedAndResizeKeepsThePosition) {
   PostMouse(WM_MOUSEMOVE, 250, 190);
   RunUntilIdle();
   const uint64_t frames = native_.frames_drawn();
