@@ -1,6 +1,7 @@
 #include "ui/backend/win32/gdiplus_canvas.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "ui/backend/win32/gdiplus_fonts.h"
 #include "ui/core/label.h"
@@ -34,8 +35,8 @@ std::pair<double, double> FitCorners(double a, double b, double limit) {
 
 }  // namespace
 
-GdiplusCanvas::GdiplusCanvas(Gdiplus::Bitmap* target, Point origin)
-    : target_(target), origin_(origin) {
+GdiplusCanvas::GdiplusCanvas(Gdiplus::Bitmap* target, GdiplusImageCache* images, Point origin)
+    : target_(target), images_(images), origin_(origin) {
   Layer layer;
   layer.graphics = std::make_unique<Gdiplus::Graphics>(target_);
   SetUp(layer.graphics.get());
@@ -49,9 +50,6 @@ void GdiplusCanvas::SetUp(Gdiplus::Graphics* graphics) {
   graphics->SetTextRenderingHint(GdiplusFonts::kRenderingHint);
   graphics->SetCompositingQuality(Gdiplus::CompositingQualityHighSpeed);
   graphics->SetSmoothingMode(Gdiplus::SmoothingModeNone);
-  // Pixel centres at half coordinates, as cairo has them: an image drawn at
-  // its own size lands on whole pixels.
-  graphics->SetPixelOffsetMode(Gdiplus::PixelOffsetModeHalf);
   graphics->TranslateTransform(static_cast<Gdiplus::REAL>(origin_.x),
                                static_cast<Gdiplus::REAL>(origin_.y));
 }
@@ -123,9 +121,24 @@ void GdiplusCanvas::DrawImagePart(Gdiplus::Bitmap* image, const RectD& source, c
       target.Height() <= 0 || opacity <= 0) {
     return;
   }
+  // Every part is drawn from a padded bitmap of its own (see GetPart), so
+  // filtering never reads its neighbours. The padding is drawn too, past the
+  // target, and clipped away again: some GDI+ implementations leave the
+  // first column of a stretched image's target unpainted.
+  const Rect whole{static_cast<int32_t>(std::floor(source.left)),
+                   static_cast<int32_t>(std::floor(source.top)),
+                   static_cast<int32_t>(std::ceil(source.right)),
+                   static_cast<int32_t>(std::ceil(source.bottom))};
+  image = images_->GetPart(image, whole);
+  if (!image) return;
+  constexpr double pad = GdiplusImageCache::kPartPadding;
+  const double scale_x = target.Width() / source.Width();
+  const double scale_y = target.Height() / source.Height();
+  const RectD from{source.left - whole.left, source.top - whole.top,
+                   source.right - whole.left + 2 * pad, source.bottom - whole.top + 2 * pad};
+  const RectD to{target.left - pad * scale_x, target.top - pad * scale_y,
+                 target.right + pad * scale_x, target.bottom + pad * scale_y};
   Gdiplus::ImageAttributes attributes;
-  // Sampling at the part's edges repeats the edge instead of reading the
-  // neighbouring part.
   attributes.SetWrapMode(Gdiplus::WrapModeTileFlipXY);
   if (opacity < 1.0) {
     Gdiplus::ColorMatrix matrix = {{{1, 0, 0, 0, 0},
@@ -136,13 +149,15 @@ void GdiplusCanvas::DrawImagePart(Gdiplus::Bitmap* image, const RectD& source, c
     attributes.SetColorMatrix(&matrix);
   }
   const bool same_size = target.Width() == source.Width() && target.Height() == source.Height();
-  graphics()->SetInterpolationMode(same_size ? Gdiplus::InterpolationModeNearestNeighbor
-                                             : Gdiplus::InterpolationModeHighQualityBilinear);
-  graphics()->DrawImage(image, ToRectF(target), static_cast<Gdiplus::REAL>(source.left),
-                        static_cast<Gdiplus::REAL>(source.top),
-                        static_cast<Gdiplus::REAL>(source.Width()),
-                        static_cast<Gdiplus::REAL>(source.Height()), Gdiplus::UnitPixel,
-                        &attributes);
+  Gdiplus::Graphics* g = graphics();
+  const Gdiplus::GraphicsState state = g->Save();
+  g->IntersectClip(ToRectF(target));
+  g->SetInterpolationMode(same_size ? Gdiplus::InterpolationModeNearestNeighbor
+                                    : Gdiplus::InterpolationModeHighQualityBilinear);
+  g->DrawImage(image, ToRectF(to), static_cast<Gdiplus::REAL>(from.left),
+               static_cast<Gdiplus::REAL>(from.top), static_cast<Gdiplus::REAL>(from.Width()),
+               static_cast<Gdiplus::REAL>(from.Height()), Gdiplus::UnitPixel, &attributes);
+  g->Restore(state);
 }
 
 void GdiplusCanvas::DrawNineGrid(Gdiplus::Bitmap* image, const RectD& source,

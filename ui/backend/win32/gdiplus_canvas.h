@@ -6,7 +6,8 @@
 //
 // Coordinates are the window's client coordinates; `origin` places the
 // client's top-left corner in the bitmap (a layered window draws its shadow
-// around the client). Colours are 0xAARRGGBB, not premultiplied. A clip or a
+// around the client). Images come from `images`, which also keeps the parts
+// of images that nine-grids draw. Colours are 0xAARRGGBB, not premultiplied. A clip or a
 // group is ended in the reverse order it was begun. GDI+ must be started.
 // UI thread only.
 #pragma once
@@ -17,6 +18,7 @@
 #include <string_view>
 #include <vector>
 
+#include "ui/backend/win32/gdiplus_image_cache.h"
 #include "ui/backend/win32/gdiplus_include.h"
 #include "ui/core/geometry.h"
 #include "ui/core/text_measurer.h"
@@ -35,7 +37,7 @@ struct RectD {
 
 class GdiplusCanvas {
  public:
-  GdiplusCanvas(Gdiplus::Bitmap* target, Point origin = Point());
+  GdiplusCanvas(Gdiplus::Bitmap* target, GdiplusImageCache* images, Point origin = Point());
   ~GdiplusCanvas();
   GdiplusCanvas(const GdiplusCanvas&) = delete;
   GdiplusCanvas& operator=(const GdiplusCanvas&) = delete;
@@ -91,6 +93,7 @@ class GdiplusCanvas {
                                          int32_t wrap_width, TextRange range);
 
   Gdiplus::Bitmap* target_;
+  GdiplusImageCache* images_;
   Point origin_;
   std::vector<Layer> layers_;
   std::vector<Gdiplus::GraphicsState> clips_;

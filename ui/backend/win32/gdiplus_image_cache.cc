@@ -2,6 +2,8 @@
 
 #include <shlwapi.h>
 
+#include <algorithm>
+
 #include "ui/core/image_size_reader.h"
 #include "ui/skin/resource_loader.h"
 
@@ -54,6 +56,60 @@ Gdiplus::Bitmap* GdiplusImageCache::Get(const std::u16string& path) {
   return result;
 }
 
-void GdiplusImageCache::Clear() { images_.clear(); }
+namespace {
+
+// A copy of `part` of `image` with the padding around it, each padding
+// pixel a copy of the nearest pixel of the part.
+std::unique_ptr<Gdiplus::Bitmap> MakePaddedPart(Gdiplus::Bitmap* image, const Rect& part) {
+  constexpr int32_t pad = GdiplusImageCache::kPartPadding;
+  const int32_t w = part.Width();
+  const int32_t h = part.Height();
+  Gdiplus::BitmapData from{};
+  Gdiplus::Rect from_rect(part.left, part.top, w, h);
+  if (image->LockBits(&from_rect, Gdiplus::ImageLockModeRead, PixelFormat32bppPARGB, &from) !=
+      Gdiplus::Ok) {
+    return nullptr;
+  }
+  auto padded = std::make_unique<Gdiplus::Bitmap>(w + 2 * pad, h + 2 * pad, PixelFormat32bppPARGB);
+  Gdiplus::BitmapData to{};
+  Gdiplus::Rect to_rect(0, 0, w + 2 * pad, h + 2 * pad);
+  const bool locked = padded->GetLastStatus() == Gdiplus::Ok &&
+                      padded->LockBits(&to_rect, Gdiplus::ImageLockModeWrite,
+                                       PixelFormat32bppPARGB, &to) == Gdiplus::Ok;
+  if (locked) {
+    for (int32_t y = 0; y < h + 2 * pad; ++y) {
+      const int32_t sy = std::clamp(y - pad, 0, h - 1);
+      const auto* in = reinterpret_cast<const uint32_t*>(static_cast<const BYTE*>(from.Scan0) +
+                                                         sy * from.Stride);
+      auto* out = reinterpret_cast<uint32_t*>(static_cast<BYTE*>(to.Scan0) + y * to.Stride);
+      for (int32_t x = 0; x < w + 2 * pad; ++x) out[x] = in[std::clamp(x - pad, 0, w - 1)];
+    }
+    padded->UnlockBits(&to);
+  }
+  image->UnlockBits(&from);
+  return locked ? std::move(padded) : nullptr;
+}
+
+}  // namespace
+
+Gdiplus::Bitmap* GdiplusImageCache::GetPart(Gdiplus::Bitmap* image, const Rect& part) {
+  if (!image || part.IsEmpty() || part.left < 0 || part.top < 0 ||
+      part.right > static_cast<int32_t>(image->GetWidth()) ||
+      part.bottom > static_cast<int32_t>(image->GetHeight())) {
+    return nullptr;
+  }
+  auto key = std::make_tuple(image, part.left, part.top, part.Width(), part.Height());
+  auto it = parts_.find(key);
+  if (it != parts_.end()) return it->second.get();
+  std::unique_ptr<Gdiplus::Bitmap> padded = MakePaddedPart(image, part);
+  Gdiplus::Bitmap* result = padded.get();
+  parts_.emplace(key, std::move(padded));
+  return result;
+}
+
+void GdiplusImageCache::Clear() {
+  parts_.clear();
+  images_.clear();
+}
 
 }  // namespace ui

@@ -11,11 +11,15 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <unordered_map>
 
 #include "ui/backend/win32/gdiplus_include.h"
+#include "ui/core/geometry.h"
 
 namespace ui {
 
@@ -31,6 +35,14 @@ class GdiplusImageCache {
 
   // The image at `path`, or null. Owned by the cache.
   Gdiplus::Bitmap* Get(const std::u16string& path);
+  // The whole-pixel part `part` of `image` (a bitmap of this cache) as a
+  // bitmap of its own with a border of kPartPadding pixels that repeat the
+  // part's edge, made once per part. Drawn stretched, the part then never
+  // shows the pixels around it nor a transparent seam where filtering
+  // samples just outside it (GDI+ implementations differ there). Null when
+  // the part is empty or outside the image.
+  static constexpr int32_t kPartPadding = 1;
+  Gdiplus::Bitmap* GetPart(Gdiplus::Bitmap* image, const Rect& part);
   // Decodes PNG bytes into a premultiplied bitmap; null when they are not a
   // PNG of an accepted size.
   static std::unique_ptr<Gdiplus::Bitmap> DecodePng(const std::string& bytes);
@@ -42,6 +54,9 @@ class GdiplusImageCache {
 
  private:
   std::unordered_map<std::u16string, std::unique_ptr<Gdiplus::Bitmap>> images_;
+  std::map<std::tuple<Gdiplus::Bitmap*, int32_t, int32_t, int32_t, int32_t>,
+           std::unique_ptr<Gdiplus::Bitmap>>
+      parts_;
   size_t loads_ = 0;
 };
 

@@ -259,7 +259,7 @@ void Win32NativeWindow::PaintNow() {
   const Size outer = WindowSizeFor(client);
   if (!EnsureFrame(outer.cx, outer.cy)) return;
   {
-    GdiplusCanvas canvas(frame_bitmap_.get(), Point{shadow_margin_, shadow_margin_});
+    GdiplusCanvas canvas(frame_bitmap_.get(), &images_, Point{shadow_margin_, shadow_margin_});
     canvas.Clear(0);
     if (shadow_margin_ > 0) {
       const Rect around{-shadow_margin_, -shadow_margin_, client.cx + shadow_margin_,
