@@ -48,6 +48,7 @@ endfunction()
 varnik_host_tool(skin_images tools/skin_images/skin_images)
 varnik_host_tool(skin_packer tools/skin_packer/skin_packer)
 varnik_host_tool(varnik_resource_writer tools/resource_writer/varnik_resource_writer)
+varnik_host_tool(varnik_demo_package_builder tools/demo_package/varnik_demo_package_builder)
 
 # The skin package of the host build: the installer's THEME resource and the
 # skin the window tests load. Windows programs under Wine reach host paths
