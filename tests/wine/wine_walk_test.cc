@@ -9,8 +9,9 @@
 //
 // Control positions and page landmarks come from the layout probe of the
 // host build (the same skin laid out at the same DPI), moved by the
-// window's shadow. The host build's test runner passes every path in the
-// environment (see CMakeLists.txt). Every wait has a deadline.
+// window's shadow. The Windows build's test runner passes every path in the
+// environment (see CMakeLists.txt); with VARNIK_WALK_REPORTS naming a file,
+// each scenario's reports are appended to it. Every wait has a deadline.
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -189,6 +190,13 @@ class WineWalkTest : public ::testing::Test {
   void TearDown() override {
     installer_.reset();
     EndWine();
+    // For a reader of the walk (scripts/run windows): what the server got.
+    const std::string reports = Env("VARNIK_WALK_REPORTS");
+    if (!reports.empty()) {
+      std::ofstream out(reports, std::ios::app);
+      out << "# " << ::testing::UnitTest::GetInstance()->current_test_info()->name() << "\n";
+      for (const std::string& envelope : server_.ReportEnvelopes()) out << envelope << "\n";
+    }
   }
 
   std::string Screens() const { return Env("VARNIK_WALK_SCREENS"); }
