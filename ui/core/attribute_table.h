@@ -5,9 +5,9 @@
 // case-sensitively; a name that no table of the chain lists is ignored.
 //
 // The tables are where a reader learns what a skin may write on an element:
-// Control::Attributes() (every element), Box, Label and Button, Progress,
-// CheckBox, RichEdit (the text attributes of both text controls are
-// TextAttributes()), and Window::Attributes() for the "Window" root.
+// Control::Attributes() (every element), Box, TextControl (the text
+// attributes of labels and edit fields), Label (buttons use it), Progress,
+// CheckBox, RichEdit, and Window::Attributes() for the "Window" root.
 #pragma once
 
 #include <initializer_list>

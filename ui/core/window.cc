@@ -199,6 +199,13 @@ void Window::SendMouse(Control* target, int32_t type, Point point) {
   target->Event(args);
 }
 
+bool Window::BeginMouseInput(Point point) {
+  last_mouse_ = point;
+  if (!window_enabled_ || !root_) return false;
+  LayoutIfNeeded();
+  return true;
+}
+
 void Window::SetHot(Control* hit, Point point) {
   if (hit == hot_) return;
   Control* old = hot_;
@@ -208,18 +215,14 @@ void Window::SetHot(Control* hit, Point point) {
 }
 
 void Window::OnMouseMove(Point point) {
-  last_mouse_ = point;
-  if (!window_enabled_ || !root_) return;
-  LayoutIfNeeded();
+  if (!BeginMouseInput(point)) return;
   Control* hit = root_->FindControlAt(point);
   SetHot(hit, point);
   SendMouse(capture_ ? capture_ : hot_, kEventMouseMove, point);
 }
 
 void Window::OnButtonDown(Point point) {
-  last_mouse_ = point;
-  if (!window_enabled_ || !root_) return;
-  LayoutIfNeeded();
+  if (!BeginMouseInput(point)) return;
   Control* hit = root_->FindControlAt(point);
   SetHot(hit, point);
   if (!hit) return;
@@ -229,21 +232,17 @@ void Window::OnButtonDown(Point point) {
 }
 
 void Window::OnButtonUp(Point point) {
-  last_mouse_ = point;
-  if (!window_enabled_ || !root_) {
+  if (!BeginMouseInput(point)) {
     capture_ = nullptr;
     return;
   }
-  LayoutIfNeeded();
   Control* target = capture_ ? capture_ : root_->FindControlAt(point);
   capture_ = nullptr;
   SendMouse(target, kEventMouseButtonUp, point);
 }
 
 void Window::OnDoubleClick(Point point) {
-  last_mouse_ = point;
-  if (!window_enabled_ || !root_) return;
-  LayoutIfNeeded();
+  if (!BeginMouseInput(point)) return;
   Control* hit = root_->FindControlAt(point);
   if (!hit) return;
   capture_ = hit;
@@ -251,9 +250,7 @@ void Window::OnDoubleClick(Point point) {
 }
 
 void Window::OnRightButtonDown(Point point) {
-  last_mouse_ = point;
-  if (!window_enabled_ || !root_) return;
-  LayoutIfNeeded();
+  if (!BeginMouseInput(point)) return;
   Control* hit = root_->FindControlAt(point);
   if (!hit) return;
   SendMouse(hit, kEventMouseRightButtonDown, point);

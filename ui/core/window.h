@@ -153,6 +153,9 @@ class Window : public virtual nbase::SupportWeakCallback {
   void ForgetControl(Control* control);
 
  private:
+  // The start of every mouse input: records the pointer and lays the tree
+  // out when it is stale. False when the window takes no input now.
+  bool BeginMouseInput(Point point);
   void SendMouse(Control* target, int32_t type, Point point);
   // Makes `hit` the hot control: the old one gets the mouse-leave event,
   // then the new one the mouse-enter event. Nothing when it already is.
