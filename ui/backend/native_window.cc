@@ -4,8 +4,7 @@
 #include <cstdio>
 
 #include "platform/debug_output.h"
-#include "ui/core/button.h"
-#include "ui/core/rich_edit.h"
+#include "ui/core/control.h"
 #include "ui/core/window.h"
 
 namespace ui {
@@ -101,13 +100,13 @@ bool NativeWindow::IsDragPoint(Point point) const {
   Control* root = window_->GetRoot();
   Control* hit = root ? root->FindControlAt(point) : nullptr;
   // Controls that take clicks keep them; the rest of the caption drags.
-  return !(dynamic_cast<Button*>(hit) || dynamic_cast<RichEdit*>(hit));
+  return !(hit && hit->TakesClicks());
 }
 
 bool NativeWindow::HandleClipboardKey(int32_t key) {
   if (!window_->IsWindowEnabled()) return false;
-  auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus());
-  if (!edit) return false;
+  Control* edit = window_->GetFocus();
+  if (!edit || !edit->IsTextInput()) return false;
   if (key == 'V') {
     const std::u16string text = ReadClipboardText();
     if (!text.empty()) edit->InsertText(text);
@@ -128,7 +127,7 @@ bool NativeWindow::HandleClipboardKey(int32_t key) {
 
 void NativeWindow::SetComposition(const std::u16string& text) {
   composition_ = text;
-  if (auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus())) edit->SetCompositionText(text);
+  if (Control* focus = window_->GetFocus()) focus->SetCompositionText(text);
   window_->Invalidate();
 }
 

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "ui/core/window.h"
+#include "ui/paint/paint_list.h"
 
 namespace ui {
 
@@ -103,6 +104,10 @@ bool Box::FireBubbledHandlers(const EventArgs& args) {
     if (args.type == kEventAll) break;
   }
   return true;
+}
+
+void Box::PaintChildren(PaintList* list, const Rect& clip) {
+  for (Control* child : items_) child->Paint(list, clip);
 }
 
 }  // namespace ui

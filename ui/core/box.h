@@ -59,6 +59,7 @@ class Box : public Control {
 
  protected:
   Size EstimateContentSize(Size available) override;
+  void PaintChildren(PaintList* list, const Rect& clip) override;
 
  private:
   std::unique_ptr<Layout> layout_;

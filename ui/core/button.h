@@ -17,6 +17,7 @@ class Button : public Label {
   // Sends kEventClick when the button can be activated and belongs to a
   // window. Returns whether it could be activated.
   bool Activate() override;
+  bool TakesClicks() const override { return true; }
 
  protected:
   void HandleEvent(const EventArgs& args) override;

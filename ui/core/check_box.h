@@ -35,6 +35,17 @@ class CheckBox : public Button {
   uint32_t GetSelectedStateColor(ControlState state) const;
   uint32_t GetPaintTextColor() const override;
 
+ protected:
+  uint32_t GetPaintStateColor(ControlState state) const override {
+    return GetSelectedStateColor(state);
+  }
+  const std::u16string& GetPaintStateImage(ControlState state) const override {
+    return GetSelectedStateImage(state);
+  }
+  const std::u16string& GetPaintForeStateImage(ControlState state) const override {
+    return GetSelectedForeStateImage(state);
+  }
+
  private:
   void SetSelectedImage(ControlState state, const std::u16string& image);
   void SetSelectedForeImage(ControlState state, const std::u16string& image);

@@ -9,7 +9,9 @@
 #include "ui/core/box.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/global_manager.h"
+#include "ui/core/image_step_builder.h"
 #include "ui/core/window.h"
+#include "ui/paint/paint_list.h"
 
 namespace ui {
 
@@ -403,6 +405,50 @@ const std::u16string& Control::GetStateImage(ControlState state) const {
 
 const std::u16string& Control::GetForeStateImage(ControlState state) const {
   return state >= 0 && state < 4 ? fore_state_images_[state] : EmptyText();
+}
+
+void Control::Paint(PaintList* list, const Rect& clip) {
+  if (!visible_) return;
+  const Rect visible = Intersect(pos_, clip);
+  if (visible.IsEmpty() || alpha_ <= 0) return;
+  list->PushClip(visible);
+  if (alpha_ < 255) list->BeginGroup();
+  PaintSelf(list);
+  PaintChildren(list, visible);
+  if (alpha_ < 255) list->EndGroup(alpha_ / 255.0);
+  list->PopClip();
+}
+
+void Control::PaintSelf(PaintList* list) {
+  list->Fill(pos_, bk_color_);
+  const ControlState state = enabled_ ? state_ : kStateDisabled;
+  uint32_t state_color = GetPaintStateColor(state);
+  if (state_color == 0 && state != kStateNormal) state_color = GetPaintStateColor(kStateNormal);
+  list->Fill(pos_, state_color);
+  if (!bk_image_.empty()) PaintImage(list, pos_, bk_image_);
+  PaintStateImage(list, state, &Control::GetPaintStateImage);
+  PaintStateImage(list, state, &Control::GetPaintForeStateImage);
+  PaintContent(list);
+  list->Border(pos_, border_size_, border_color_);
+}
+
+void Control::PaintStateImage(PaintList* list, ControlState state,
+                              const std::u16string& (Control::*image_of)(ControlState) const) {
+  const std::u16string& own = (this->*image_of)(state);
+  const bool own_may_draw = !own.empty() && PaintImage(list, pos_, own);
+  if (state == kStateNormal) return;
+  const std::u16string& normal = (this->*image_of)(kStateNormal);
+  if (!normal.empty()) PaintImage(list, pos_, normal, own_may_draw);
+}
+
+bool Control::PaintImage(PaintList* list, const Rect& rect, const std::u16string& description,
+                         bool otherwise) const {
+  ImageStep step;
+  const std::u16string layout_path = window_ ? window_->GetLayoutPath() : std::u16string();
+  if (!ImageStepBuilder::Build(description, layout_path, rect, &step)) return false;
+  step.otherwise = otherwise;
+  list->Image(std::move(step));
+  return true;
 }
 
 void Control::AttachEvent(int32_t type, EventCallback callback) {

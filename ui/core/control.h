@@ -9,6 +9,12 @@
 // element understands); "class" applies the named attribute list where it
 // stands. Sizes are -1 ("stretch"), -2 ("auto") or pixels; every scaled
 // number goes through DpiScale.
+//
+// Painting: a control describes what it looks like as steps of a paint list
+// (Paint); the kinds of control say what differs through virtual hooks (the
+// looks of a state, PaintContent, PaintChildren). The backends ask what they
+// need to know about a control's behaviour through virtual questions too
+// (TakesClicks, IsTextInput and the text-input calls), never by its type.
 #pragma once
 
 #include <array>
@@ -25,6 +31,7 @@
 namespace ui {
 
 class Box;
+class PaintList;
 class Window;
 
 constexpr int32_t kSizeStretch = -1;
@@ -170,7 +177,36 @@ class Control {
   // whether the control can be activated.
   virtual bool Activate();
 
-  // --- looks (drawn by the renderer) ------------------------------------
+  // --- behaviour the backends ask about ----------------------------------
+  // Whether a click on the control means something (a button, an edit
+  // field): the window's caption area does not drag the window there.
+  virtual bool TakesClicks() const { return false; }
+  // Whether the control takes typed text: the backend hands it the input
+  // method's composition and the clipboard keys. The calls below do
+  // nothing (and answer "nothing done") for other controls.
+  virtual bool IsTextInput() const { return false; }
+  // The input method's uncommitted text, shown at the caret.
+  virtual void SetCompositionText(const std::u16string& /*text*/) {}
+  // Inserts text as the user would (paste); whether the text changed.
+  virtual bool InsertText(const std::u16string& /*text*/) { return false; }
+  // The selected text for the clipboard.
+  virtual std::u16string Copy() const { return std::u16string(); }
+  // Removes the selection as the user would and gives it in `cut`.
+  virtual bool Cut(std::u16string* /*cut*/) { return false; }
+  // Where the control's text lies (the input method's window opens there).
+  virtual Rect GetTextRect() const { return pos_; }
+
+  // --- painting ---------------------------------------------------------
+  // Appends to `list` what the control and its descendants look like
+  // inside `clip`: nothing when the control is hidden, fully transparent or
+  // outside the clip; else, clipped to its rectangle and translucent as a
+  // whole when its alpha is below 255, its own looks - background colour,
+  // state colour, background image, state image and foreground state image
+  // (a state without its own image shows the normal one), PaintContent,
+  // border - and then its children.
+  void Paint(PaintList* list, const Rect& clip);
+
+  // --- looks ------------------------------------------------------------
   uint32_t GetBkColor() const { return bk_color_; }
   uint32_t GetStateColor(ControlState state) const;
   uint32_t GetBorderColor() const { return border_color_; }
@@ -209,6 +245,27 @@ class Control {
  protected:
   // The control's own reaction to an event after the handlers saw it.
   virtual void HandleEvent(const EventArgs& args);
+  // The looks of a state as drawn now. A check box answers with its
+  // selected looks while selected.
+  virtual uint32_t GetPaintStateColor(ControlState state) const { return GetStateColor(state); }
+  virtual const std::u16string& GetPaintStateImage(ControlState state) const {
+    return GetStateImage(state);
+  }
+  virtual const std::u16string& GetPaintForeStateImage(ControlState state) const {
+    return GetForeStateImage(state);
+  }
+  // What a kind of control draws over its background and images, inside
+  // its rectangle: a label's text, a progress bar's covered part, an edit
+  // field's text. Nothing for a plain control.
+  virtual void PaintContent(PaintList* /*list*/) {}
+  // The children of a box, inside `clip`.
+  virtual void PaintChildren(PaintList* /*list*/, const Rect& /*clip*/) {}
+  // Appends the image step of a skin image description drawn into `rect`.
+  // False when the description cannot draw anything (no step). With
+  // `otherwise` the step draws only when the image step before it drew
+  // nothing.
+  bool PaintImage(PaintList* list, const Rect& rect, const std::u16string& description,
+                  bool otherwise = false) const;
   // The content size used for "auto" dimensions: for a bare control the
   // natural size of its normal-state image, else of its background image.
   virtual Size EstimateContentSize(Size available);
@@ -224,6 +281,10 @@ class Control {
  private:
   friend class Box;
   void ApplyClass(const std::u16string& class_name);
+  void PaintSelf(PaintList* list);
+  // The image of `state` from `image_of`, else the normal state's.
+  void PaintStateImage(PaintList* list, ControlState state,
+                       const std::u16string& (Control::*image_of)(ControlState) const);
   // Setters of the skin vocabulary that do more than store a value.
   void SetBkColor(const std::u16string& value);
   void SetBorderSize(const Rect& sizes);

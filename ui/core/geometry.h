@@ -37,6 +37,20 @@ struct Rect {
   bool operator!=(const Rect& o) const { return !(*this == o); }
 };
 
+// The overlap of two rectangles (empty when they do not meet).
+inline Rect Intersect(const Rect& a, const Rect& b) {
+  return Rect{a.left > b.left ? a.left : b.left, a.top > b.top ? a.top : b.top,
+              a.right < b.right ? a.right : b.right, a.bottom < b.bottom ? a.bottom : b.bottom};
+}
+
+// The smallest rectangle holding both; an empty one adds nothing.
+inline Rect Union(const Rect& a, const Rect& b) {
+  if (a.IsEmpty()) return b;
+  if (b.IsEmpty()) return a;
+  return Rect{a.left < b.left ? a.left : b.left, a.top < b.top ? a.top : b.top,
+              a.right > b.right ? a.right : b.right, a.bottom > b.bottom ? a.bottom : b.bottom};
+}
+
 inline std::ostream& operator<<(std::ostream& os, const Rect& r) {
   return os << "{" << r.left << "," << r.top << "," << r.right << "," << r.bottom << "}";
 }

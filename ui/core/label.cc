@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "ui/core/text_measurer.h"
+#include "ui/paint/paint_list.h"
 
 namespace ui {
 
@@ -71,6 +72,14 @@ void Label::SetText(const std::u16string& text) {
 
 uint32_t Label::GetPaintTextColor() const {
   return GetStateTextColor(IsEnabled() ? GetState() : kStateDisabled);
+}
+
+void Label::PaintContent(PaintList* list) {
+  const Rect& pos = GetPos();
+  const Rect& pad = GetTextPadding();
+  list->Text(TextStep{
+      Rect{pos.left + pad.left, pos.top + pad.top, pos.right - pad.right, pos.bottom - pad.bottom},
+      text_, GetFontSpec(), GetPaintTextColor(), text_style_});
 }
 
 Size Label::EstimateContentSize(Size available) {

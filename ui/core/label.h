@@ -7,20 +7,9 @@
 #include <string>
 
 #include "ui/core/text_control.h"
+#include "ui/paint/text_style.h"
 
 namespace ui {
-
-// Text alignment flags inside the control's rectangle.
-enum TextStyle : uint32_t {
-  kTextLeft = 0x0,
-  kTextCenter = 0x1,
-  kTextRight = 0x2,
-  kTextTop = 0x0,
-  kTextVCenter = 0x4,
-  kTextBottom = 0x8,
-  kTextSingleLine = 0x20,
-  kTextEndEllipsis = 0x8000,
-};
 
 class Label : public TextControl {
  public:
@@ -42,6 +31,9 @@ class Label : public TextControl {
 
  protected:
   Size EstimateContentSize(Size available) override;
+  // The text inside the text padding, in the text style and the colour of
+  // the control's state.
+  void PaintContent(PaintList* list) override;
 
  private:
   std::u16string text_;

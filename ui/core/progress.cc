@@ -1,6 +1,7 @@
 #include "ui/core/progress.h"
 
 #include "base/string_util.h"
+#include "ui/paint/paint_list.h"
 
 namespace ui {
 
@@ -72,6 +73,21 @@ Rect Progress::GetProgressPos() {
   const int64_t top = (static_cast<int64_t>(max_) - value_) * height / range;
   return Rect{0, static_cast<int32_t>(top), static_cast<int32_t>(width),
               static_cast<int32_t>(height)};
+}
+
+void Progress::PaintContent(PaintList* list) {
+  const Rect& pos = GetPos();
+  const Rect covered = GetProgressPos();
+  if (!covered.IsEmpty()) {
+    if (progress_color_ != 0) {
+      list->Fill(Rect{pos.left + covered.left, pos.top + covered.top, pos.left + covered.right,
+                      pos.top + covered.bottom},
+                 progress_color_ | 0xFF000000u);
+    }
+    const std::u16string description = GetProgressImageDescription();
+    if (!description.empty()) PaintImage(list, pos, description);
+  }
+  Label::PaintContent(list);
 }
 
 std::u16string Progress::GetProgressImageDescription() {

@@ -45,6 +45,11 @@ class Progress : public Label {
   // without an image.
   std::u16string GetProgressImageDescription();
 
+ protected:
+  // The covered part (filled with the progress colour, fully opaque, then
+  // drawn with the progress image), then the label's text.
+  void PaintContent(PaintList* list) override;
+
  private:
   bool horizontal_ = true;
   int32_t min_ = 0;

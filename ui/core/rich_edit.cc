@@ -1,6 +1,10 @@
 #include "ui/core/rich_edit.h"
 
 #include <algorithm>
+#include <utility>
+
+#include "ui/core/global_manager.h"
+#include "ui/paint/paint_list.h"
 
 namespace ui {
 
@@ -165,6 +169,46 @@ bool RichEdit::ReplaceRange(size_t from, size_t to, const std::u16string& text) 
 }
 
 void RichEdit::TextChangedByUser() { SendEvent(kEventTextChange); }
+
+void RichEdit::PaintContent(PaintList* list) {
+  // The selection's highlight: white text on light blue.
+  constexpr uint32_t kSelectionBackground = 0xFF3399FF;
+  constexpr uint32_t kSelectedText = 0xFFFFFFFF;
+  const Rect rect = GetTextRect();
+  if (rect.IsEmpty()) return;
+  std::u16string text = password_ ? std::u16string(text_.size(), u'\u25CF') : text_;
+  const size_t caret_index = std::min(caret_, text.size());
+  if (!composition_.empty()) text.insert(caret_index, composition_);
+  const bool show_prompt = text.empty() && !prompt_text_.empty() && !IsFocused();
+  EditTextStep step;
+  step.clip = rect;
+  step.origin = Point{rect.left - UpdateScroll(), rect.top};
+  step.font = GetFontSpec();
+  step.single_line = !multi_line_;
+  step.wrap_width = multi_line_ ? rect.Width() : 0;
+  if (show_prompt) {
+    step.text = prompt_text_;
+    step.argb = GlobalManager::GetDefaultDisabledTextColor();
+  } else {
+    step.argb = GetTextColor();
+    if (HasSelection() && composition_.empty() && IsEnabled()) {
+      step.selection = TextRange{GetSelectionStart(), GetSelectionEnd()};
+      step.selection_argb = kSelectionBackground;
+      step.selected_text_argb = kSelectedText;
+    }
+    if (!composition_.empty()) {
+      step.underline = TextRange{caret_index, caret_index + composition_.size()};
+    }
+  }
+  if (IsFocused() && IsEditable()) {
+    // After the composition: where the next typed character goes.
+    step.caret = true;
+    step.caret_index = show_prompt ? 0 : caret_index + composition_.size();
+    step.caret_argb = GetTextColor() | 0xFF000000u;
+  }
+  if (!show_prompt) step.text = std::move(text);
+  list->EditText(std::move(step));
+}
 
 Rect RichEdit::GetTextRect() const {
   const Rect& pos = GetPos();

@@ -22,6 +22,10 @@ class RichEdit : public TextControl {
  public:
   RichEdit();
   std::u16string GetType() const override { return u"RichEdit"; }
+  // Presses place the caret, and typed text, the input method's composition
+  // and the clipboard keys come here.
+  bool TakesClicks() const override { return true; }
+  bool IsTextInput() const override { return true; }
 
   // "padding" (the same as "textpadding"), "multiline", "readonly",
   // "wantreturnmsg", "wanttab", "rich", "password", "limittext", "prompttext"
@@ -37,7 +41,7 @@ class RichEdit : public TextControl {
   // field is editable, sending one text-change event. Returns whether the
   // text changed.
   // The text replaces the selection, if any; an empty text deletes it.
-  bool InsertText(const std::u16string& text);
+  bool InsertText(const std::u16string& text) override;
   size_t GetCaret() const { return caret_; }
   // Moves the caret and drops the selection.
   void SetCaret(size_t caret);
@@ -51,21 +55,21 @@ class RichEdit : public TextControl {
   void SetSel(size_t anchor, size_t caret);
   void SelectAll() { SetSel(0, text_.size()); }
   // The selected text for the clipboard; empty for a password field.
-  std::u16string Copy() const;
+  std::u16string Copy() const override;
   // Removes the selection as the user would and gives it in `cut`; false
   // (nothing removed) without a selection, for a password field or when the
   // field is not editable.
-  bool Cut(std::u16string* cut);
+  bool Cut(std::u16string* cut) override;
 
   // The input method's uncommitted text, drawn underlined at the caret; it
   // is not part of the text. Only an editable field keeps one.
-  void SetCompositionText(const std::u16string& text);
+  void SetCompositionText(const std::u16string& text) override;
   const std::u16string& GetCompositionText() const { return composition_; }
 
   // Where the text is drawn: the text area (position minus padding) and the
   // horizontal scroll of a single-line field, kept so that the caret stays
-  // in view. UpdateScroll recomputes it (the renderer calls it per frame).
-  Rect GetTextRect() const;
+  // in view. UpdateScroll recomputes it (each paint of the field does).
+  Rect GetTextRect() const override;
   int32_t GetScrollX() const { return scroll_x_; }
   int32_t UpdateScroll();
   // The caret offset nearest to a point in window coordinates.
@@ -100,6 +104,13 @@ class RichEdit : public TextControl {
   // Auto width: the unwrapped text; auto height: the natural height at the
   // fixed (or available) width.
   Size EstimateContentSize(Size available) override;
+  // The text (its dots for a password field), with the composition at the
+  // caret, underlined, as if it were part of it; the prompt in the default
+  // disabled colour while the field is empty and unfocused; the selection
+  // on the highlight colour while the field is enabled and no composition
+  // is shown; the caret while the user can type here. A single line longer
+  // than the field scrolls so that the caret stays in view.
+  void PaintContent(PaintList* list) override;
 
  private:
   bool ReplaceRange(size_t from, size_t to, const std::u16string& text);

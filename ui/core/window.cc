@@ -11,6 +11,7 @@
 #include "ui/core/image_size_reader.h"
 #include "ui/core/layout.h"
 #include "ui/core/window_builder.h"
+#include "ui/paint/paint_list.h"
 #include "ui/skin/resource_loader.h"
 
 namespace ui {
@@ -149,6 +150,16 @@ void Window::AttachCaptionButtons() {
 void Window::Resize(Size size) {
   client_size_ = size;
   Relayout();
+}
+
+void Window::Paint(PaintList* list, const Rect& dirty) {
+  LayoutIfNeeded();
+  Rect clip{0, 0, client_size_.cx, client_size_.cy};
+  if (!dirty.IsEmpty()) clip = Intersect(clip, dirty);
+  if (clip.IsEmpty()) return;
+  list->PushClip(clip);
+  if (root_) root_->Paint(list, clip);
+  list->PopClip();
 }
 
 void Window::LayoutIfNeeded() {

@@ -26,6 +26,8 @@
 
 namespace ui {
 
+class PaintList;
+
 class Window : public virtual nbase::SupportWeakCallback {
  public:
   enum class ShowState { kNormal, kMinimized, kMaximized };
@@ -104,6 +106,10 @@ class Window : public virtual nbase::SupportWeakCallback {
   void Relayout();
   void Invalidate() { ++paint_requests_; }
   uint32_t PaintRequests() const { return paint_requests_; }
+  // Lays the tree out when needed and appends what the window looks like
+  // inside `dirty` (all of the client area when empty) to `list`: a clip
+  // to that part around the steps of the root and its descendants.
+  void Paint(PaintList* list, const Rect& dirty = Rect());
 
   // --- window state -----------------------------------------------------
   virtual void Close(uint32_t code = 0);

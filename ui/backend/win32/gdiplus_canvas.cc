@@ -4,15 +4,13 @@
 #include <cmath>
 
 #include "ui/backend/win32/gdiplus_fonts.h"
-#include "ui/core/label.h"
+#include "ui/backend/win32/gdiplus_text_measurer.h"
+#include "ui/paint/text_style.h"
 
 namespace ui {
 
 namespace {
 
-// The selection's colours: white text on a strong blue.
-constexpr uint32_t kSelectionBack = 0xFF3399FF;
-constexpr uint32_t kSelectionText = 0xFFFFFFFF;
 // GDI+ measures at most this many character ranges in one call.
 constexpr size_t kRangesPerCall = 32;
 
@@ -22,15 +20,6 @@ Gdiplus::RectF ToRectF(const RectD& r) {
   return Gdiplus::RectF(static_cast<Gdiplus::REAL>(r.left), static_cast<Gdiplus::REAL>(r.top),
                         static_cast<Gdiplus::REAL>(r.Width()),
                         static_cast<Gdiplus::REAL>(r.Height()));
-}
-
-// Shrinks two opposite corner sizes in proportion when they exceed `limit`.
-std::pair<double, double> FitCorners(double a, double b, double limit) {
-  a = std::max(0.0, a);
-  b = std::max(0.0, b);
-  if (a + b <= limit) return {a, b};
-  const double k = a + b > 0 ? limit / (a + b) : 0;
-  return {a * k, b * k};
 }
 
 }  // namespace
@@ -160,31 +149,23 @@ void GdiplusCanvas::DrawImagePart(Gdiplus::Bitmap* image, const RectD& source, c
   g->Restore(state);
 }
 
-void GdiplusCanvas::DrawNineGrid(Gdiplus::Bitmap* image, const RectD& source,
-                                 const Rect& source_corners, const Rect& target,
-                                 const Rect& target_corners, double opacity) {
-  if (!image || target.IsEmpty()) return;
-  auto [scl, scr] = FitCorners(source_corners.left, source_corners.right, source.Width());
-  auto [sct, scb] = FitCorners(source_corners.top, source_corners.bottom, source.Height());
-  auto [dcl, dcr] = FitCorners(target_corners.left, target_corners.right, target.Width());
-  auto [dct, dcb] = FitCorners(target_corners.top, target_corners.bottom, target.Height());
-  const double sx[4] = {source.left, source.left + scl, source.right - scr, source.right};
-  const double sy[4] = {source.top, source.top + sct, source.bottom - scb, source.bottom};
-  const double dx[4] = {double(target.left), target.left + dcl, target.right - dcr,
-                        double(target.right)};
-  const double dy[4] = {double(target.top), target.top + dct, target.bottom - dcb,
-                        double(target.bottom)};
-  for (int row = 0; row < 3; ++row) {
-    for (int col = 0; col < 3; ++col) {
-      DrawImagePart(image, RectD{sx[col], sy[row], sx[col + 1], sy[row + 1]},
-                    RectD{dx[col], dy[row], dx[col + 1], dy[row + 1]}, opacity);
-    }
-  }
+bool GdiplusCanvas::DrawImage(const ImageStep& image) {
+  Gdiplus::Bitmap* bitmap = images_->Get(image.path);
+  if (!bitmap) return false;
+  NineGrid::Cells cells;
+  const Size size{static_cast<int32_t>(bitmap->GetWidth()),
+                  static_cast<int32_t>(bitmap->GetHeight())};
+  if (!NineGrid::Plan(image, size, &cells)) return false;
+  if (image.opacity <= 0) return true;
+  for (const ImageCell& cell : cells) DrawImagePart(bitmap, cell.source, cell.target, image.opacity);
+  return true;
 }
 
-void GdiplusCanvas::DrawText(const Rect& rect, std::u16string_view text, const FontSpec& font,
-                             uint32_t argb, uint32_t style) {
-  if (text.empty() || rect.IsEmpty() || (argb >> 24) == 0) return;
+void GdiplusCanvas::DrawText(const TextStep& step) {
+  const Rect& rect = step.rect;
+  const std::u16string_view text = step.text;
+  const uint32_t style = step.style;
+  if (text.empty() || rect.IsEmpty() || (step.argb >> 24) == 0) return;
   const bool single_line = (style & kTextSingleLine) != 0;
   const std::wstring wide =
       single_line ? GdiplusFonts::SingleLineText(text) : std::wstring(text.begin(), text.end());
@@ -197,9 +178,9 @@ void GdiplusCanvas::DrawText(const Rect& rect, std::u16string_view text, const F
   format->SetLineAlignment((style & kTextBottom)    ? Gdiplus::StringAlignmentFar
                            : (style & kTextVCenter) ? Gdiplus::StringAlignmentCenter
                                                     : Gdiplus::StringAlignmentNear);
-  Gdiplus::SolidBrush brush(ToColor(argb));
+  Gdiplus::SolidBrush brush(ToColor(step.argb));
   PushClip(rect);
-  graphics()->DrawString(wide.c_str(), static_cast<INT>(wide.size()), GdiplusFonts::Get(font),
+  graphics()->DrawString(wide.c_str(), static_cast<INT>(wide.size()), GdiplusFonts::Get(step.font),
                          Gdiplus::RectF(static_cast<Gdiplus::REAL>(rect.left),
                                         static_cast<Gdiplus::REAL>(rect.top),
                                         static_cast<Gdiplus::REAL>(rect.Width()),
@@ -239,48 +220,63 @@ std::vector<Gdiplus::RectF> GdiplusCanvas::RangeBoxes(const std::wstring& text,
   return boxes;
 }
 
-void GdiplusCanvas::DrawEditText(Point origin, std::u16string_view text, const FontSpec& font,
-                                 uint32_t argb, int32_t wrap_width, TextRange selection,
-                                 TextRange underline) {
-  if (text.empty()) return;
-  const std::wstring wide = wrap_width > 0 ? std::wstring(text.begin(), text.end())
-                                           : GdiplusFonts::SingleLineText(text);
-  std::unique_ptr<Gdiplus::StringFormat> format(GdiplusFonts::NewFormat(wrap_width > 0, false));
-  const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(origin.x),
-                              static_cast<Gdiplus::REAL>(origin.y),
-                              wrap_width > 0 ? static_cast<Gdiplus::REAL>(wrap_width) : 1e6f, 1e6f);
-  Gdiplus::Font* gdi_font = GdiplusFonts::Get(font);
-  Gdiplus::SolidBrush brush(ToColor(argb));
-  graphics()->DrawString(wide.c_str(), static_cast<INT>(wide.size()), gdi_font, layout,
-                         format.get(), &brush);
+void GdiplusCanvas::DrawEditText(const EditTextStep& edit) {
+  const int32_t wrap_width = edit.single_line ? 0 : edit.wrap_width;
+  const std::wstring wide = edit.single_line ? GdiplusFonts::SingleLineText(edit.text)
+                                             : std::wstring(edit.text.begin(), edit.text.end());
+  const Point origin = edit.origin;
   auto shifted = [&origin](Gdiplus::RectF box) {
     box.X += static_cast<Gdiplus::REAL>(origin.x);
     box.Y += static_cast<Gdiplus::REAL>(origin.y);
     return box;
   };
-  const std::vector<Gdiplus::RectF> selected = RangeBoxes(wide, font, wrap_width, selection);
-  if (!selected.empty()) {
-    // The highlight, then the same text again in white, only inside it.
-    Gdiplus::SolidBrush back(ToColor(kSelectionBack));
-    Gdiplus::SolidBrush fore(ToColor(kSelectionText));
-    Gdiplus::Region region;
-    region.MakeEmpty();
-    for (const Gdiplus::RectF& box : selected) {
-      graphics()->FillRectangle(&back, shifted(box));
-      region.Union(shifted(box));
+  PushClip(edit.clip);
+  if (!wide.empty()) {
+    std::unique_ptr<Gdiplus::StringFormat> format(GdiplusFonts::NewFormat(wrap_width > 0, false));
+    const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(origin.x),
+                                static_cast<Gdiplus::REAL>(origin.y),
+                                wrap_width > 0 ? static_cast<Gdiplus::REAL>(wrap_width) : 1e6f,
+                                1e6f);
+    Gdiplus::Font* font = GdiplusFonts::Get(edit.font);
+    Gdiplus::SolidBrush brush(ToColor(edit.argb));
+    graphics()->DrawString(wide.c_str(), static_cast<INT>(wide.size()), font, layout, format.get(),
+                           &brush);
+    const std::vector<Gdiplus::RectF> selected =
+        RangeBoxes(wide, edit.font, wrap_width, edit.selection);
+    if (!selected.empty()) {
+      // The selection's background, then the same text again in the
+      // selection's colour, only inside it.
+      Gdiplus::SolidBrush back(ToColor(edit.selection_argb));
+      Gdiplus::SolidBrush fore(ToColor(edit.selected_text_argb));
+      Gdiplus::Region region;
+      region.MakeEmpty();
+      for (const Gdiplus::RectF& box : selected) {
+        graphics()->FillRectangle(&back, shifted(box));
+        region.Union(shifted(box));
+      }
+      const Gdiplus::GraphicsState state = graphics()->Save();
+      graphics()->SetClip(&region, Gdiplus::CombineModeIntersect);
+      graphics()->DrawString(wide.c_str(), static_cast<INT>(wide.size()), font, layout,
+                             format.get(), &fore);
+      graphics()->Restore(state);
     }
-    Gdiplus::GraphicsState state = graphics()->Save();
-    graphics()->SetClip(&region, Gdiplus::CombineModeIntersect);
-    graphics()->DrawString(wide.c_str(), static_cast<INT>(wide.size()), gdi_font, layout,
-                           format.get(), &fore);
-    graphics()->Restore(state);
+    Gdiplus::Pen pen(ToColor(edit.argb | 0xFF000000u), 1.0f);
+    for (const Gdiplus::RectF& box : RangeBoxes(wide, edit.font, wrap_width, edit.underline)) {
+      const Gdiplus::RectF at = shifted(box);
+      const Gdiplus::REAL y = at.Y + at.Height - 1;
+      graphics()->DrawLine(&pen, at.X, y, at.X + at.Width, y);
+    }
   }
-  Gdiplus::Pen pen(ToColor(argb | 0xFF000000u), 1.0f);
-  for (const Gdiplus::RectF& box : RangeBoxes(wide, font, wrap_width, underline)) {
-    const Gdiplus::RectF at = shifted(box);
-    const Gdiplus::REAL y = at.Y + at.Height - 1;
-    graphics()->DrawLine(&pen, at.X, y, at.X + at.Width, y);
+  if (edit.caret) {
+    // Measured in the layout the text is drawn with (the measurer's).
+    GdiplusTextMeasurer measurer;
+    const Rect caret =
+        measurer.CaretRect(edit.font, edit.text, wrap_width, edit.single_line, edit.caret_index);
+    FillRect(Rect{origin.x + caret.left, origin.y + caret.top, origin.x + caret.left + 1,
+                  origin.y + caret.bottom},
+             edit.caret_argb);
   }
+  PopClip();
 }
 
 }  // namespace ui

@@ -9,10 +9,13 @@
 
 #include "base/utf.h"
 #include "platform/debug_output.h"
+#include "ui/backend/win32/gdiplus_canvas.h"
+#include "ui/core/control.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/event_args.h"
-#include "ui/core/rich_edit.h"
+#include "ui/core/image_step_builder.h"
 #include "ui/core/window.h"
+#include "ui/paint/paint_list.h"
 
 namespace ui {
 
@@ -261,12 +264,17 @@ void Win32NativeWindow::PaintNow() {
   {
     GdiplusCanvas canvas(frame_bitmap_.get(), &images_, Point{shadow_margin_, shadow_margin_});
     canvas.Clear(0);
-    if (shadow_margin_ > 0) {
-      const Rect around{-shadow_margin_, -shadow_margin_, client.cx + shadow_margin_,
-                        client.cy + shadow_margin_};
-      renderer_.DrawImage(&canvas, around, kShadowImage, window_->GetLayoutPath());
+    ImageStep shadow;
+    if (shadow_margin_ > 0 &&
+        ImageStepBuilder::Build(kShadowImage, window_->GetLayoutPath(),
+                                Rect{-shadow_margin_, -shadow_margin_, client.cx + shadow_margin_,
+                                     client.cy + shadow_margin_},
+                                &shadow)) {
+      canvas.DrawImage(shadow);
     }
-    renderer_.PaintWindow(&canvas, window_);
+    PaintList list;
+    window_->Paint(&list);
+    list.Execute(&canvas);
   }
   RECT window_rect{};
   GetWindowRect(hwnd_, &window_rect);
@@ -324,7 +332,8 @@ void Win32NativeWindow::HandleKeyDown(WPARAM key) {
 
 void Win32NativeWindow::PlaceImeWindow() {
   // The candidate list opens under the focused edit field's text.
-  auto* edit = dynamic_cast<RichEdit*>(window_->GetFocus());
+  Control* focus = window_->GetFocus();
+  Control* edit = focus && focus->IsTextInput() ? focus : nullptr;
   HIMC context = ImmGetContext(hwnd_);
   if (!context) return;
   if (edit) {

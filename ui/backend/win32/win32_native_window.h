@@ -29,7 +29,6 @@
 
 #include "ui/backend/native_window.h"
 #include "ui/backend/win32/gdiplus_image_cache.h"
-#include "ui/backend/win32/gdiplus_renderer.h"
 #include "ui/core/geometry.h"
 
 namespace ui {
@@ -89,7 +88,6 @@ class Win32NativeWindow : public NativeWindow {
   bool tracking_mouse_ = false;
 
   GdiplusImageCache images_;
-  GdiplusRenderer renderer_{&images_};
   // The frame: a DIB section the window system reads, wrapped for GDI+.
   HDC frame_dc_ = nullptr;
   HBITMAP frame_dib_ = nullptr;
