@@ -7,10 +7,12 @@
 #include <iterator>
 #include <string>
 
+#include "ui/backend/win32/gdiplus_canvas.h"
 #include "ui/backend/win32/gdiplus_fonts.h"
 #include "ui/backend/win32/gdiplus_image_cache.h"
 #include "ui/backend/win32/gdiplus_text_measurer.h"
 #include "ui/backend/win32/win32_backend.h"
+#include "ui/paint/text_style.h"
 #include "ui/skin/resource_loader.h"
 
 namespace ui {
@@ -96,6 +98,50 @@ TEST_F(GdiplusTest, CaretPositionsFollowTheTextAndHitTestFindsThemAgain) {
   const Rect second = measurer_.CaretRect(Font(14), u"第一行\n第二行", 300, false, 4);
   EXPECT_EQ(second.left, 0);
   EXPECT_GT(second.top, 0);
+}
+
+// Pixels of `bitmap` inside `rect` that are not fully transparent.
+int PaintedPixels(Gdiplus::Bitmap* bitmap, const Rect& rect) {
+  int painted = 0;
+  for (int y = rect.top; y < rect.bottom; ++y) {
+    for (int x = rect.left; x < rect.right; ++x) {
+      Gdiplus::Color color;
+      bitmap->GetPixel(x, y, &color);
+      if (color.GetA() > 0) ++painted;
+    }
+  }
+  return painted;
+}
+
+TEST_F(GdiplusTest, TextStepsDrawInsideTheirRectangleEvenWhenALineIsTallerThanIt) {
+  GdiplusImageCache images;
+  const struct {
+    uint32_t style;
+    int32_t height;  // of the rectangle; a 21-pixel line is taller than 18
+  } cases[] = {
+      {kTextSingleLine | kTextVCenter, 40},
+      {kTextSingleLine | kTextVCenter, 18},
+      {kTextLeft, 18},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.height);
+    Gdiplus::Bitmap bitmap(200, 60, PixelFormat32bppPARGB);
+    const Rect rect{10, 10, 190, 10 + c.height};
+    {
+      GdiplusCanvas canvas(&bitmap, &images);
+      canvas.Clear(0);
+      TextStep step;
+      step.rect = rect;
+      step.text = u"以前曾经安装过";
+      step.font = Font(21);
+      step.argb = 0xFF333333;
+      step.style = c.style;
+      canvas.DrawText(step);
+    }
+    EXPECT_GT(PaintedPixels(&bitmap, rect), 20);
+    // Nothing spills out of the rectangle.
+    EXPECT_EQ(PaintedPixels(&bitmap, Rect{0, 0, 200, 60}), PaintedPixels(&bitmap, rect));
+  }
 }
 
 class GdiplusImageTest : public GdiplusTest {

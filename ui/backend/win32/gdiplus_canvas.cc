@@ -172,6 +172,10 @@ void GdiplusCanvas::DrawText(const TextStep& step) {
   // A single line narrower than its text ends in an ellipsis, as the
   // measurer's callers expect of a label.
   std::unique_ptr<Gdiplus::StringFormat> format(GdiplusFonts::NewFormat(!single_line, single_line));
+  // A line taller than the rectangle is still drawn, clipped to it, as on
+  // every other backend: GDI+ would otherwise leave out every line that
+  // does not fit whole (a check box's text at 150 % lost entirely).
+  format->SetFormatFlags(format->GetFormatFlags() & ~Gdiplus::StringFormatFlagsLineLimit);
   format->SetAlignment((style & kTextCenter)  ? Gdiplus::StringAlignmentCenter
                        : (style & kTextRight) ? Gdiplus::StringAlignmentFar
                                               : Gdiplus::StringAlignmentNear);
