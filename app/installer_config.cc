@@ -38,8 +38,13 @@ InstallerConfig InstallerConfig::ComputeWithChannel(bool channel_found, std::u16
 
   config.package_url = BuildPackageUrl(platform::GetSiteHost(), config.channel);
 
-  config.download_dir = platform::WithTrailingSeparator(ChooseDownloadDir(DownloadDirCandidates()));
-  config.installer_file = config.download_dir + kPackageFileName;
+  // Without any folder both stay empty and the download fails with its own
+  // code; an empty folder must never become the root folder.
+  const std::u16string folder = ChooseDownloadDir(DownloadDirCandidates());
+  if (!folder.empty()) {
+    config.download_dir = platform::WithTrailingSeparator(folder);
+    config.installer_file = config.download_dir + kPackageFileName;
+  }
   return config;
 }
 
@@ -58,7 +63,12 @@ std::u16string InstallerConfig::ChooseDownloadDir(const std::vector<std::u16stri
   for (const std::u16string& candidate : candidates) {
     if (!candidate.empty() && platform::IsUsableDownloadDir(candidate)) return candidate;
   }
-  return candidates.empty() ? std::u16string() : candidates.back();
+  // None is usable: the last real candidate is taken, so the download fails
+  // there with a clear file error. A refused (empty) entry names no folder.
+  for (auto it = candidates.rbegin(); it != candidates.rend(); ++it) {
+    if (!it->empty()) return *it;
+  }
+  return std::u16string();
 }
 
 std::u16string InstallerConfig::BuildPackageUrl(std::u16string_view host,

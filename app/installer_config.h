@@ -26,7 +26,9 @@ inline constexpr char16_t kChannelQuery[] = u"&channel=";
 class InstallerConfig {
  public:
   std::u16string package_url;
-  std::u16string download_dir;    // always ends with exactly one separator
+  // Ends with exactly one separator; both are empty when the candidate list
+  // names no folder at all.
+  std::u16string download_dir;
   std::u16string installer_file;  // download_dir + kPackageFileName
   std::u16string install_dir;
   std::u16string channel;
@@ -52,8 +54,9 @@ class InstallerConfig {
   static std::vector<std::u16string> DownloadDirCandidates();
 
   // The first usable candidate. When none is usable the list is not tried
-  // again: the last candidate is taken, so the download fails there with a
-  // clear file error instead of the installer hanging at start.
+  // again: the last non-empty candidate is taken, so the download fails
+  // there with a clear file error instead of the installer hanging at start;
+  // empty when every entry is empty.
   static std::u16string ChooseDownloadDir(const std::vector<std::u16string>& candidates);
 
   // "http://" + host + kPackagePathAndQuery + kChannelQuery + channel, the

@@ -10,7 +10,9 @@
 int main() {
   app::TerminationSignalWatcher::Start();
   // The window system must be up before the UI loop exists: the loop takes
-  // the backend's pump.
+  // the backend's pump. Without a display the installer still runs its
+  // start-up on the default pump; questions then go to the boxes that need
+  // none, and a start-up that cannot show its window ends.
   std::string error;
   if (!ui::UiBackend::Start(&error)) platform::DebugOutput("no display: " + error + "\n");
   {

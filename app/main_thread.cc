@@ -133,7 +133,12 @@ void MainThread::Init() {
 
   report::ReportAppStart(report::DisplayMetrics{dpi, ui::DpiScale::Percent()});
 
-  CreateAndShowMainWindow(MainWindowTitle(), &ExitProcessAfterFlush);
+  if (!CreateAndShowMainWindow(MainWindowTitle(), &ExitProcessAfterFlush)) {
+    // Never a process without a window: it would hold the single-instance
+    // guard for ever. The loop ends, Cleanup and the workers' stop follow,
+    // and the process ends with exit code 0, letting go of the guard.
+    nbase::MessageLoop::current()->QuitWhenIdle();
+  }
 }
 
 void MainThread::Cleanup() {

@@ -9,8 +9,11 @@
 // retry or cancel ("重试" / "取消"); a cancel (or a question that cannot be
 // shown) ends the UI loop at once without starting a worker, reporting,
 // opening the skin or showing a window, and Cleanup then undoes only what was
-// done. The destructor stops "http Thread" first and "Global Misc Thread"
-// second. The normal end of the installer is not here: closing the main
+// done. A main window that cannot be shown (a layout that does not load, a
+// window system that refuses the window) is told through the system message
+// box and ends the UI loop the same orderly way, so the process ends and
+// lets go of the guard. The destructor stops "http Thread" first and
+// "Global Misc Thread" second. The normal end of the installer is not here: closing the main
 // window ends the process (see exit_process.h).
 #pragma once
 

@@ -2,6 +2,7 @@
 
 #include "installer_ui/main_window.h"
 #include "platform/debug_output.h"
+#include "platform/system_message_box.h"
 
 namespace app {
 
@@ -12,6 +13,12 @@ bool CreateAndShowMainWindow(const std::u16string& title, void (*on_close)()) {
   });
   if (!window->Create(title)) {
     platform::DebugOutput(u"main window not shown: " + window->GetCreateError() + u"\n");
+    // A layout that did not load has told the user already (the skin
+    // loader's box); a window the system refused is told here.
+    if (window->GetLastLoadError().empty()) {
+      platform::ShowSystemMessageBox(kWindowNotCreatedText + window->GetCreateError(), title,
+                                     platform::kMessageBoxOk | platform::kMessageBoxIconError);
+    }
     return false;
   }
   platform::DebugOutput(u"main window shown: " + title + u"\n");

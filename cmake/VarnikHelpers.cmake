@@ -15,7 +15,10 @@ endfunction()
 # entry is a Wine start. Tests get a generous time-out; every loop test also
 # carries its own watchdog. Cases of executables that name the same LOCK
 # never run at the same time under `ctest -j` (for machine-wide state such
-# as the product's processes).
+# as the product's processes); on Linux each of their cases also runs in a
+# process table of its own where the system allows it, so that test runs of
+# other checkouts on the same machine are not seen either
+# (scripts/lib/own_process_table.sh).
 function(varnik_test name)
   cmake_parse_arguments(ARG "" "LOCK" "SOURCES;LINUX_SOURCES;WINDOWS_SOURCES;DEPS" ${ARGN})
   if(WIN32)
@@ -28,6 +31,10 @@ function(varnik_test name)
   set(_properties LABELS ${name})
   if(ARG_LOCK)
     list(APPEND _properties RESOURCE_LOCK ${ARG_LOCK})
+    if(NOT WIN32)
+      set_property(TARGET ${name} PROPERTY CROSSCOMPILING_EMULATOR
+                   ${CMAKE_SOURCE_DIR}/scripts/lib/own_process_table.sh)
+    endif()
   endif()
   if(WIN32)
     add_test(NAME ${name} COMMAND ${name} --gtest_color=no)

@@ -114,6 +114,7 @@ class CMainWindow : public ui::Window {
   int32_t progress() const { return progress_.progress(); }
   int32_t progress_ticks_started() const { return progress_ticks_started_; }
   int32_t download_hr() const { return download_hr_; }
+  int32_t install_code() const { return install_code_; }
 
  private:
   // Every close of the window ends here; it calls the close hook.
@@ -136,16 +137,17 @@ class CMainWindow : public ui::Window {
   void OnExitQuestionAnswered(int32_t answer);
 
   // --- download and installation (main_window_package.cc) ------------------
+  // Hands the download to thread 2; its outcome comes back to the UI thread.
   void StartDownload();
-  void DownloadPackage();  // thread 2
   void OnDownloadDone(const std::u16string& path, int32_t result);
   void UpdateProgress(int32_t value);
   void StartProgressTick();
   void CheckAppRunning();
   void ShowAppRunningQuestion();
   void OnAppRunningAnswered(int32_t answer);
+  // Hands the run to thread 2 (which also writes the records of a
+  // success); its exit code comes back to the UI thread.
   void StartInstall();
-  void InstallPackage();  // thread 2
   void OnInstallDone(int32_t code);
   void ShowInstallSucceeded();
   void ShowDownloadFailed(const std::u16string& failure_text);
@@ -187,7 +189,7 @@ class CMainWindow : public ui::Window {
   package::ProgressTracker progress_;
   InstallStage stage_ = InstallStage::kWelcome;
   bool existing_install_ = false;
-  // Written on thread 2 before the task that reads them on thread 0 is posted.
+  // Results of the work on thread 2, set on the UI thread when they arrive.
   std::u16string download_error_;
   int32_t download_hr_ = 0;
   int32_t install_code_ = 0;

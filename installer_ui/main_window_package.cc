@@ -23,20 +23,20 @@
 namespace installer_ui {
 
 void CMainWindow::StartDownload() {
-  nbase::ThreadRegistry::PostTask(nbase::kThreadMisc,
-                                  ToWeakCallback([this] { DownloadPackage(); }));
-}
-
-void CMainWindow::DownloadPackage() {
-  package::PackageDownloader downloader(package_url_, installer_file_);
-  const package::DownloadOutcome outcome = downloader.DownloadPackage();
-  // The UI thread reads these only in OnDownloadDone, posted after this.
-  download_hr_ = outcome.download_hr;
-  download_error_ = outcome.download_error;
-  const std::u16string path = installer_file_;
-  const int32_t result = outcome.result;
-  nbase::ThreadRegistry::PostTask(
-      nbase::kThreadUI, ToWeakCallback([this, path, result] { OnDownloadDone(path, result); }));
+  // The task gets its inputs by value and hands its outcome back by value:
+  // thread 2 never touches the window's members, and the results land in
+  // them on the UI thread, in the task that also reads them.
+  auto done = ToWeakCallback([this](const package::DownloadOutcome& outcome) {
+    download_hr_ = outcome.download_hr;
+    download_error_ = outcome.download_error;
+    OnDownloadDone(installer_file_, outcome.result);
+  });
+  auto download = [url = package_url_, file = installer_file_, done] {
+    package::PackageDownloader downloader(url, file);
+    const package::DownloadOutcome outcome = downloader.DownloadPackage();
+    nbase::ThreadRegistry::PostTask(nbase::kThreadUI, [done, outcome] { done(outcome); });
+  };
+  nbase::ThreadRegistry::PostTask(nbase::kThreadMisc, ToWeakCallback(std::move(download)));
 }
 
 void CMainWindow::OnDownloadDone(const std::u16string&, int32_t result) {
@@ -108,15 +108,19 @@ void CMainWindow::OnAppRunningAnswered(int32_t answer) {
 }
 
 void CMainWindow::StartInstall() {
-  nbase::ThreadRegistry::PostTask(nbase::kThreadMisc, ToWeakCallback([this] { InstallPackage(); }));
-}
-
-void CMainWindow::InstallPackage() {
-  const package::InstallOutcome outcome = package::InstallPackage(installer_file_, install_dir_);
-  install_code_ = outcome.install_code;
-  const int32_t code = outcome.install_code;
-  nbase::ThreadRegistry::PostTask(nbase::kThreadUI,
-                                  ToWeakCallback([this, code] { OnInstallDone(code); }));
+  auto done = ToWeakCallback([this](int32_t code) {
+    install_code_ = code;
+    OnInstallDone(code);
+  });
+  auto install = [file = installer_file_, dir = install_dir_, channel = channel_, done] {
+    const package::InstallOutcome outcome = package::InstallPackage(file, dir);
+    // The records are durable before the window tells of success, and their
+    // fsyncs wait here rather than on the UI thread.
+    if (outcome.install_code == 0) package::WriteInstallRecords(channel, dir);
+    nbase::ThreadRegistry::PostTask(nbase::kThreadUI,
+                                    [done, code = outcome.install_code] { done(code); });
+  };
+  nbase::ThreadRegistry::PostTask(nbase::kThreadMisc, ToWeakCallback(std::move(install)));
 }
 
 void CMainWindow::OnInstallDone(int32_t code) {
@@ -133,7 +137,7 @@ void CMainWindow::OnInstallDone(int32_t code) {
 
 void CMainWindow::ShowInstallSucceeded() {
   ShowInstalledPage();
-  package::RecordInstallSucceeded(channel_, install_dir_);
+  package::ReportInstallSucceeded();
   RaiseToForeground();
 }
 

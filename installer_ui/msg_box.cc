@@ -8,7 +8,6 @@
 #include "base/thread_ids.h"
 #include "base/thread_registry.h"
 #include "base/time_delta.h"
-#include "platform/system_message_box.h"
 #include "ui/core/button.h"
 #include "ui/core/event_args.h"
 #include "ui/core/label.h"
@@ -78,11 +77,8 @@ MsgBox::~MsgBox() {
 const std::vector<MsgBox*>& MsgBox::OpenBoxes() { return Boxes(); }
 
 bool MsgBox::Create(ui::NativeWindow* owner) {
-  if (!LoadSkin()) {
-    platform::ShowSystemMessageBox(GetLastLoadError(), u"Skin Loader",
-                                   platform::kMessageBoxOk | platform::kMessageBoxIconError);
-    return false;
-  }
+  // A layout that does not load has told the user already (LoadSkin).
+  if (!LoadSkin()) return false;
   owner_ = owner;
   if (owner_) owner_alive_ = owner_->GetWeakFlag();
   native_->SetCloseHandler([this](uint32_t code) { OnFinalClose(code); });

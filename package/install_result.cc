@@ -8,9 +8,12 @@
 
 namespace package {
 
-void RecordInstallSucceeded(const std::u16string& channel, const std::u16string& install_dir) {
+void WriteInstallRecords(const std::u16string& channel, const std::u16string& install_dir) {
   platform::WriteRegString(platform::kAppInfoKey, platform::kInstallerChannelValue, channel);
   platform::WriteRegString(platform::kAppInfoKey, platform::kInstallerPathValue, install_dir);
+}
+
+void ReportInstallSucceeded() {
   report::ReportEvent(u"InstallResultReport", report::EventData{{u"result", u"success"}});
 }
 

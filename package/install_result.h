@@ -16,8 +16,11 @@ inline constexpr char16_t kInstallReasonEnding[] = u"(安装)";
 enum class FailureKind { kDownload, kInstall };
 
 // InstallerChannel = `channel`, InstallerPath = `install_dir`; failures are
-// ignored. Then "InstallResultReport" with "result" = "success".
-void RecordInstallSucceeded(const std::u16string& channel, const std::u16string& install_dir);
+// ignored. The writes wait for the disk: call them off the UI thread.
+void WriteInstallRecords(const std::u16string& channel, const std::u16string& install_dir);
+
+// "InstallResultReport" with "result" = "success".
+void ReportInstallSucceeded();
 
 // "InstallResultReport" with "result" = "faild" and "errorMsg" = the text.
 void ReportInstallFailed(const std::u16string& failure_text);

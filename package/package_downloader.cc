@@ -1,5 +1,6 @@
 #include "package/package_downloader.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "base/system_time.h"
@@ -7,6 +8,7 @@
 #include "package/download_progress.h"
 #include "package/package_file_check.h"
 #include "platform/file_system.h"
+#include "platform/path_util.h"
 #include "platform/product_hosts.h"
 #include "report/event_reporter.h"
 
@@ -20,6 +22,8 @@ PackageDownloader::PackageDownloader(std::u16string package_url, std::u16string 
       installer_file_(std::move(installer_file)),
       transfer_(std::move(transfer)) {
   transfer_.progress = [](uint64_t done, uint64_t total) { RecordDownloadProgress(done, total); };
+  // Pointed at a test server, the package never comes from anywhere else.
+  if (platform::IsServerHostPinned()) transfer_.loopback_only = true;
 }
 
 std::u16string PackageDownloader::CdnPackageUrl() {
@@ -39,6 +43,24 @@ std::u16string PackageDownloader::FormatDownloadError(int32_t download_hr, int64
   return nbase::Utf8ToUtf16(text);
 }
 
+uint64_t PackageDownloader::DiskBudget(uint64_t free_bytes) {
+  return free_bytes > kDiskReserveBytes ? free_bytes - kDiskReserveBytes : 0;
+}
+
+int32_t PackageDownloader::RunAttempt(int attempt, int32_t* window_requests) {
+  if (installer_file_.empty()) return platform::kDownloadNoFolder;
+  platform::RemoveFile(installer_file_);  // A failure is ignored.
+  platform::DownloadOptions options = transfer_;
+  options.window_requests = window_requests;
+  options.max_bytes = std::min(options.max_bytes, kMaxPackageBytes);
+  // Measured after the last attempt's file is gone, so its space counts.
+  uint64_t free_bytes = 0;
+  if (platform::GetFreeDiskBytes(platform::FolderOfPath(installer_file_), &free_bytes)) {
+    options.disk_budget_bytes = std::min(options.disk_budget_bytes, DiskBudget(free_bytes));
+  }
+  return platform::DownloadUrlToFile(AddressForAttempt(attempt), installer_file_, options);
+}
+
 std::u16string PackageDownloader::FailureText(const std::u16string& download_error) {
   return kDownloadFailurePrefix + download_error;
 }
@@ -49,14 +71,10 @@ DownloadOutcome PackageDownloader::DownloadPackage() {
   // The times the system's download service asked for a window to show a
   // question on, over all attempts (the Linux download never asks).
   int32_t window_requests = 0;
-  platform::DownloadOptions transfer = transfer_;
-  transfer.window_requests = &window_requests;
   int attempt = 0;
   for (; attempt < kDownloadAttempts; ++attempt) {
     outcome.download_error.clear();
-    platform::RemoveFile(installer_file_);  // A failure is ignored.
-    outcome.download_hr =
-        platform::DownloadUrlToFile(AddressForAttempt(attempt), installer_file_, transfer);
+    outcome.download_hr = RunAttempt(attempt, &window_requests);
     outcome.file_size = PackageFileSize(installer_file_);
     if (outcome.download_hr == 0 && CheckPackageFile(installer_file_)) {
       outcome.result = 0;

@@ -18,6 +18,11 @@ inline constexpr int kDownloadAttempts = 6;
 // host with this path.
 inline constexpr char16_t kCdnPackagePath[] = u"/dudidiruvovo/ZorvZuvAdorizodeZadaz.exe";
 inline constexpr char16_t kDownloadFailurePrefix[] = u"Download Faild :";
+// Whatever a server sends, the package file never grows past this ceiling,
+// and never takes its disk below this much free space (room the system and
+// the installed product still need).
+inline constexpr uint64_t kMaxPackageBytes = uint64_t{2} << 30;
+inline constexpr uint64_t kDiskReserveBytes = uint64_t{128} << 20;
 
 struct DownloadOutcome {
   int32_t result = 1;             // 0 success, 1 failure.
@@ -35,12 +40,19 @@ class PackageDownloader {
   PackageDownloader(std::u16string package_url, std::u16string installer_file,
                     platform::DownloadOptions transfer = platform::DownloadOptions());
 
-  // The download with its retries and its report. Worker thread.
+  // The download with its retries and its report. Worker thread. Each
+  // attempt is bounded by the ceiling and by the folder's free space as it
+  // is when the attempt starts; without a package path every attempt fails
+  // with platform::kDownloadNoFolder and nothing is sent.
   DownloadOutcome DownloadPackage();
 
   // The address of attempt `attempt` (0-based): package_url for even
   // attempts, the CDN address for odd ones.
   std::u16string AddressForAttempt(int attempt) const;
+
+  // What the package file may take of a disk with `free_bytes` available:
+  // all of it above kDiskReserveBytes, nothing when there is no more.
+  static uint64_t DiskBudget(uint64_t free_bytes);
 
   // "http://" + CDN host + kCdnPackagePath.
   static std::u16string CdnPackageUrl();
@@ -53,6 +65,10 @@ class PackageDownloader {
   static std::u16string FailureText(const std::u16string& download_error);
 
  private:
+  // One transfer into the package file, bounded as DownloadPackage says;
+  // the service's window requests are added to `*window_requests`.
+  int32_t RunAttempt(int attempt, int32_t* window_requests);
+
   std::u16string package_url_;
   std::u16string cdn_url_;
   std::u16string installer_file_;

@@ -1,9 +1,15 @@
 #include "platform/desktop_entry.h"
 
+#include <algorithm>
+
 #include "base/utf.h"
 
 namespace platform {
 namespace {
+
+constexpr char kNameKey[] = "Name";
+constexpr char kZhCnNameKey[] = "Name[zh_CN]";
+constexpr char kPathKey[] = "Path";
 
 std::string_view Trim(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);
@@ -60,7 +66,8 @@ bool IsValidKey(std::string_view key) {
 
 }  // namespace
 
-bool DesktopEntry::Parse(std::string_view text, DesktopEntry* entry) {
+bool DesktopEntry::Parse(std::string_view text, DesktopEntry* entry,
+                         std::initializer_list<std::string_view> only) {
   if (text.size() > kMaxFileBytes) return false;
   DesktopEntry result;
   bool found_group = false;
@@ -82,6 +89,7 @@ bool DesktopEntry::Parse(std::string_view text, DesktopEntry* entry) {
     size_t equals = line.find('=');
     if (equals == std::string_view::npos) continue;
     std::string_view key = Trim(line.substr(0, equals));
+    if (only.size() != 0 && std::find(only.begin(), only.end(), key) == only.end()) continue;
     if (!IsValidKey(key)) continue;
     result.values_.emplace(std::string(key), Unescape(Trim(line.substr(equals + 1))));
   }
@@ -90,13 +98,17 @@ bool DesktopEntry::Parse(std::string_view text, DesktopEntry* entry) {
   return true;
 }
 
+bool DesktopEntry::ParseNameAndPath(std::string_view text, DesktopEntry* entry) {
+  return Parse(text, entry, {kZhCnNameKey, kNameKey, kPathKey});
+}
+
 const std::string* DesktopEntry::Get(const std::string& key) const {
   auto it = values_.find(key);
   return it == values_.end() ? nullptr : &it->second;
 }
 
 std::u16string DesktopEntry::DisplayName() const {
-  for (const char* key : {"Name[zh_CN]", "Name"}) {
+  for (const char* key : {kZhCnNameKey, kNameKey}) {
     const std::string* value = Get(key);
     if (value == nullptr) continue;
     std::u16string name = nbase::Utf8ToUtf16(*value);
@@ -106,7 +118,7 @@ std::u16string DesktopEntry::DisplayName() const {
 }
 
 std::u16string DesktopEntry::Path() const {
-  const std::string* value = Get("Path");
+  const std::string* value = Get(kPathKey);
   return value == nullptr ? std::u16string() : nbase::Utf8ToUtf16(*value);
 }
 

@@ -3,6 +3,7 @@
 // blank lines are skipped. String values are unescaped (\s \n \t \r \\).
 #pragma once
 
+#include <initializer_list>
 #include <map>
 #include <string>
 #include <string_view>
@@ -16,8 +17,12 @@ class DesktopEntry {
 
   // False when `text` has no "[Desktop Entry]" group or is too large.
   // Malformed lines inside the group are skipped; the first occurrence of a
-  // key wins.
-  static bool Parse(std::string_view text, DesktopEntry* entry);
+  // key wins. With `only`, just those keys are kept.
+  static bool Parse(std::string_view text, DesktopEntry* entry,
+                    std::initializer_list<std::string_view> only = {});
+  // Parse keeping only what DisplayName and Path read: an entry often
+  // carries a hundred translated keys that nobody here looks at.
+  static bool ParseNameAndPath(std::string_view text, DesktopEntry* entry);
 
   // The raw (unescaped, UTF-8) value of `key` ("Name", "Name[zh_CN]"), or
   // null when absent.

@@ -1,8 +1,8 @@
 # varnik_embed_resources(TARGET exe THEME file CHANNEL text VERSION a.b.c.d
 #                        [DEPENDS targets...])
 # Writes the resource table (skin package "THEME" 136, channel "CHANNEL" 138,
-# version record "VERSION" 1) into the linked executable after every link,
-# with the tool varnik_resource_writer. The executable relinks, and so gets a
+# version record "VERSION" 1) into the resource section of the linked
+# executable after every link, with the tool varnik_resource_writer. The executable relinks, and so gets a
 # fresh table, whenever the skin file changes. The channel of a built
 # executable can later be rewritten with the same tool, without relinking.
 function(varnik_embed_resources)

@@ -4,6 +4,15 @@
 #include "platform/embedded_resources.h"
 #include "platform/resource_table.h"
 
+// The resource section of every program that reads its own resources: one
+// zero byte (the linker drops an empty section) until the tool writes a
+// table into it after linking. Not allocated, so never loaded, and kept by
+// strip and objcopy.
+asm(".pushsection " VARNIK_RESOURCE_SECTION
+    ",\"\",@progbits\n"
+    ".byte 0\n"
+    ".popsection\n");
+
 namespace platform {
 namespace {
 

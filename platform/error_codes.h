@@ -17,5 +17,6 @@ inline constexpr int32_t kErrorAlreadyExists = 183;  // named mutex held by anot
 inline constexpr int32_t kErrorMoreData = 234;       // caller's byte budget too small
 inline constexpr int32_t kErrorNoMoreItems = 259;    // enumeration index past the end
 inline constexpr int32_t kErrorIoFailure = 1117;     // the system refused a read or write
+inline constexpr int32_t kErrorTimeout = 1460;       // a lock was not had within its bound
 
 }  // namespace platform

@@ -10,8 +10,15 @@
 //   lock file and re-read the hive under that lock, so no update is lost.
 // - A damaged hive is never overwritten silently: the next update moves it
 //   aside to user.hive.damaged-<ms>-<pid> and starts from an empty hive.
+// - Nothing blocks for long: the files are opened so that no file type can
+//   hold the caller (anything but a regular file at the hive's or the lock's
+//   path is refused and left alone), and an update waits for the lock at
+//   most kLockWaitBound. After such a time-out the process goes on without
+//   writing this hive (updates fail at once) for the rest of its run;
+//   reads, which take no lock, go on.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -22,19 +29,26 @@ namespace platform {
 
 class HiveFile {
  public:
+  // Long enough for other writers' fsyncs on a slow disk; short enough that
+  // start-up does not seem to hang behind a lock that is never let go.
+  static constexpr std::chrono::milliseconds kLockWaitBound{2000};
+
   explicit HiveFile(std::string path) : path_(std::move(path)) {}
 
   // The current user's hive file; empty when no config folder is known.
   static std::string DefaultPath();
 
   // 0 with the hive, kErrorFileNotFound when there is no hive file,
-  // kErrorInvalidData when it is damaged (left as it is).
+  // kErrorInvalidData when it is damaged (left as it is), kErrorAccessDenied
+  // when something other than a regular file stands at its path.
   int32_t Read(Hive* hive) const;
 
   // Applies `change` to the current hive under the lock and writes the
   // result. When `change` returns non-zero nothing is written and that code
   // is returned. Otherwise 0, or an error code when the folder, lock or file
-  // cannot be written (the old hive then stays as it was).
+  // cannot be written (the old hive then stays as it was): kErrorTimeout
+  // when the lock was not had within kLockWaitBound, now or earlier in this
+  // process.
   int32_t Update(const std::function<int32_t(Hive*)>& change);
 
   const std::string& path() const { return path_; }

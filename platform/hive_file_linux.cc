@@ -2,7 +2,13 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+#include <set>
 
 #include "base/system_time.h"
 #include "platform/debug_output.h"
@@ -17,6 +23,21 @@ namespace {
 
 // A hive is small; anything larger than this is not ours and counts as damaged.
 constexpr size_t kMaxHiveFileBytes = 64u << 20;
+
+// Opens `path` without ever waiting on it (a FIFO, a device) and keeps it
+// only when it is a regular file. -1 with errno set otherwise (EINVAL for a
+// file of another type).
+int OpenRegular(const std::string& path, int flags, mode_t mode = 0) {
+  int fd = open(path.c_str(), flags | O_NONBLOCK | O_CLOEXEC, mode);
+  if (fd < 0) return -1;
+  struct stat st;
+  if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    close(fd);
+    errno = EINVAL;
+    return -1;
+  }
+  return fd;
+}
 
 bool WriteAll(int fd, const std::string& content) {
   const char* data = content.data();
@@ -37,27 +58,65 @@ std::string FolderOf(const std::string& path) {
   return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Holds an exclusive flock for its lifetime.
+// Hive paths whose lock was not had in time: this process writes them no more.
+class BusyHives {
+ public:
+  static bool Contains(const std::string& path) {
+    std::lock_guard<std::mutex> hold(Mutex());
+    return Paths().count(path) != 0;
+  }
+  static void Add(const std::string& path) {
+    std::lock_guard<std::mutex> hold(Mutex());
+    Paths().insert(path);
+  }
+
+ private:
+  static std::mutex& Mutex() {
+    static std::mutex* mutex = new std::mutex;
+    return *mutex;
+  }
+  static std::set<std::string>& Paths() {
+    static std::set<std::string>* paths = new std::set<std::string>;
+    return *paths;
+  }
+};
+
+// Holds an exclusive flock for its lifetime, taken within `bound`. The lock
+// is tried without blocking and tried again after growing pauses: a blocking
+// flock could not be given up when its holder never lets go.
 class LockGuard {
  public:
-  explicit LockGuard(const std::string& path) {
-    fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd_ < 0) return;
-    while (flock(fd_, LOCK_EX) != 0) {
-      if (errno != EINTR) {
+  LockGuard(const std::string& path, std::chrono::milliseconds bound) {
+    fd_ = OpenRegular(path, O_RDWR | O_CREAT | O_NOFOLLOW, 0600);
+    if (fd_ < 0) {
+      result_ = kErrorAccessDenied;
+      return;
+    }
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    long pause_ms = 1;
+    while (flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+      if (errno == EINTR) continue;
+      if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+        result_ = errno == EWOULDBLOCK ? kErrorTimeout : kErrorAccessDenied;
         close(fd_);
         fd_ = -1;
         return;
       }
+      const timespec pause{0, pause_ms * 1000000L};
+      nanosleep(&pause, nullptr);
+      pause_ms = std::min(pause_ms * 2, 50L);
     }
+    result_ = kErrorSuccess;
   }
   ~LockGuard() {
     if (fd_ >= 0) close(fd_);  // closing the last descriptor drops the lock
   }
-  bool locked() const { return fd_ >= 0; }
+  // kErrorSuccess while the lock is held.
+  int32_t result() const { return result_; }
 
  private:
   int fd_ = -1;
+  int32_t result_ = kErrorAccessDenied;
 };
 
 }  // namespace
@@ -76,9 +135,11 @@ int32_t HiveFile::Read(Hive* hive) const {
       return kErrorFileNotFound;
     case ReadFileResult::kFailed:
       return kErrorIoFailure;
-    case ReadFileResult::kNotRegular:
     case ReadFileResult::kTooLarge:
       return kErrorInvalidData;
+    case ReadFileResult::kNotRegular:
+      // Not ours to read nor to move aside: left as it is.
+      return kErrorAccessDenied;
     case ReadFileResult::kOk:
       break;
   }
@@ -88,13 +149,18 @@ int32_t HiveFile::Read(Hive* hive) const {
 int32_t HiveFile::Update(const std::function<int32_t(Hive*)>& change) {
   if (path_.empty()) return kErrorFileNotFound;
   std::string folder = FolderOf(path_);
+  if (BusyHives::Contains(path_)) return kErrorTimeout;
   if (!CreateDirectoryTree(FromNativePath(folder))) return kErrorAccessDenied;
-  LockGuard lock(path_ + ".lock");
-  if (!lock.locked()) return kErrorAccessDenied;
+  LockGuard lock(path_ + ".lock", kLockWaitBound);
+  if (lock.result() == kErrorTimeout) {
+    BusyHives::Add(path_);
+    DebugOutput("hive lock not had in time; this run goes on without writing " + path_ + "\n");
+  }
+  if (lock.result() != kErrorSuccess) return lock.result();
 
   Hive hive;
   int32_t read = Read(&hive);
-  if (read == kErrorIoFailure) return read;
+  if (read == kErrorIoFailure || read == kErrorAccessDenied) return read;
   if (read == kErrorInvalidData) {
     std::string aside = path_ + ".damaged-" + nbase::GetTimeMsText() + "-" +
                         std::to_string(static_cast<long>(getpid()));
@@ -105,8 +171,11 @@ int32_t HiveFile::Update(const std::function<int32_t(Hive*)>& change) {
   int32_t changed = change(&hive);
   if (changed != kErrorSuccess) return changed;
 
+  // Under the lock nobody else writes the temporary file: whatever stands at
+  // its name (a leftover, a link, a FIFO) goes, and a new file is made.
   std::string temp = path_ + ".tmp";
-  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOFOLLOW, 0600);
+  unlink(temp.c_str());
+  int fd = OpenRegular(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
   if (fd < 0) return kErrorAccessDenied;
   bool written = WriteAll(fd, hive.Serialize()) && fsync(fd) == 0;
   written = close(fd) == 0 && written;

@@ -20,6 +20,12 @@ std::u16string WithTrailingSeparator(std::u16string_view folder) {
   return result;
 }
 
+std::u16string FolderOfPath(std::u16string_view path) {
+  const size_t last = path.rfind(kPathSeparator);
+  if (last == std::u16string_view::npos) return std::u16string();
+  return std::u16string(path.substr(0, last == 0 ? 1 : last));
+}
+
 std::vector<std::u16string> SplitPath(std::u16string_view path) {
   std::vector<std::u16string> parts;
   size_t start = 0;

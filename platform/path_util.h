@@ -35,6 +35,10 @@ std::u16string JoinPath(std::u16string_view folder, std::u16string_view name);
 // "a//" gives "a/"). An empty folder gives "/". Windows writes "\" instead.
 std::u16string WithTrailingSeparator(std::u16string_view folder);
 
+// The folder part of `path`: everything before its last separator ("/" for
+// a name right under the root, empty when there is no separator).
+std::u16string FolderOfPath(std::u16string_view path);
+
 // The non-empty components of `path`; separators in a row count as one.
 std::vector<std::u16string> SplitPath(std::u16string_view path);
 

@@ -13,8 +13,8 @@
 #ifndef VARNIK_AGREEMENT_HOST
 #define VARNIK_AGREEMENT_HOST "www.varnikpdf.com"
 #endif
-#ifndef VARNIK_OFFLINE_HOST
-#define VARNIK_OFFLINE_HOST "www.varnikpdf.com"
+#ifndef VARNIK_DOWNLOAD_SERVER_HOST
+#define VARNIK_DOWNLOAD_SERVER_HOST "download.varnikpdf.com"
 #endif
 
 namespace platform {
@@ -46,10 +46,15 @@ bool IsLoopbackIpv4(std::string_view host) {
   return parts == 4;
 }
 
-std::u16string HostOr(const char* built_in) {
+// The test server's "host:port" when one is named and accepted, else null.
+const char* PinnedServer() {
   const char* value = std::getenv(kServerHostVariable);
-  if (value != nullptr && IsLoopbackHostPort(value)) return nbase::Utf8ToUtf16(value);
-  return nbase::Utf8ToUtf16(built_in);
+  return value != nullptr && IsLoopbackHostPort(value) ? value : nullptr;
+}
+
+std::u16string HostOr(const char* built_in) {
+  const char* pinned = PinnedServer();
+  return nbase::Utf8ToUtf16(pinned != nullptr ? pinned : built_in);
 }
 
 }  // namespace
@@ -65,9 +70,11 @@ bool IsLoopbackHostPort(std::string_view value) {
   return host == "localhost" || host == "[::1]" || IsLoopbackIpv4(host);
 }
 
+bool IsServerHostPinned() { return PinnedServer() != nullptr; }
+
 std::u16string GetSiteHost() { return HostOr(VARNIK_SITE_HOST); }
 std::u16string GetCdnHost() { return HostOr(VARNIK_CDN_HOST); }
 std::u16string GetAgreementHost() { return HostOr(VARNIK_AGREEMENT_HOST); }
-std::u16string GetOfflinePageHost() { return HostOr(VARNIK_OFFLINE_HOST); }
+std::u16string GetOfflinePageHost() { return HostOr(VARNIK_DOWNLOAD_SERVER_HOST); }
 
 }  // namespace platform

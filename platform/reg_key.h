@@ -19,15 +19,22 @@
 //   byte order of the names; its value "DisplayName" is the entry's Name
 //   (Name[zh_CN] when present) and "InstallLocation" its Path, both REG_SZ.
 //   Every other value is absent, and every write gives kErrorAccessDenied.
-// The key reads the store live at each call, as the registry does.
+//   The uninstall key reads its view once, when it is opened (a listing of
+//   the folders; each entry's file is read when a value is first asked for),
+//   and the subkeys opened from it in the same view share that reading.
+// A key of the per-user hive reads the store live at each call, as the
+// registry does.
 #pragma once
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 
 namespace platform {
+
+class InstalledProgramList;
 
 enum class RegRoot { kCurrentUser, kLocalMachine };
 
@@ -68,6 +75,8 @@ class RegKey {
   void Close() {
     open_ = false;
     native_.reset();
+    programs_.reset();
+    program_index_.reset();
   }
   bool is_open() const { return open_; }
 
@@ -86,6 +95,10 @@ class RegKey {
 
  private:
   int32_t OpenInternal(RegRoot root, std::u16string path, uint32_t access);
+  // The same with a reading of the installed-program view to share (or
+  // null), for the subkeys of an open uninstall key (Linux).
+  int32_t OpenInternal(RegRoot root, std::u16string path, uint32_t access,
+                       std::shared_ptr<InstalledProgramList> programs);
 
   bool open_ = false;
   bool writable_ = false;
@@ -93,6 +106,9 @@ class RegKey {
   std::u16string path_;
   uint32_t view_ = 0;
   std::string hive_path_;
+  // The installed-program view's reading (kLocalMachine) and this key's entry in it.
+  std::shared_ptr<InstalledProgramList> programs_;
+  std::optional<size_t> program_index_;
   // Windows: the system's open key, closed by its deleter.
   std::unique_ptr<void, void (*)(void*)> native_{nullptr, nullptr};
 };

@@ -5,6 +5,17 @@
 
 namespace platform {
 
+std::string EncodeRegSz(std::u16string_view text) {
+  std::string bytes;
+  bytes.reserve((text.size() + 1) * 2);
+  for (char16_t c : text) {
+    bytes.push_back(static_cast<char>(c & 0xff));
+    bytes.push_back(static_cast<char>(c >> 8));
+  }
+  bytes.append(2, '\0');
+  return bytes;
+}
+
 int32_t WriteRegString(std::u16string_view key, std::u16string_view name,
                        std::u16string_view value) {
   RegKey reg_key;
@@ -12,13 +23,7 @@ int32_t WriteRegString(std::u16string_view key, std::u16string_view name,
       reg_key.Create(RegRoot::kCurrentUser, key, kKeyRead | kKeyWrite) != kErrorSuccess) {
     return 1;
   }
-  std::string bytes;
-  bytes.reserve((value.size() + 1) * 2);
-  for (char16_t c : value) {
-    bytes.push_back(static_cast<char>(c & 0xff));
-    bytes.push_back(static_cast<char>(c >> 8));
-  }
-  bytes.append(2, '\0');
+  const std::string bytes = EncodeRegSz(value);
   int32_t rc = reg_key.SetValue(name, kRegSz, bytes.data(), static_cast<uint32_t>(bytes.size()));
   return rc == kErrorSuccess ? 0 : 1;
 }

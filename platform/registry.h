@@ -16,6 +16,9 @@ inline constexpr char16_t kUniqueIdValue[] = u"UniqueId";
 // The budget a string read gets: 260 UTF-16 units including the terminator.
 inline constexpr uint32_t kRegStringBudgetBytes = 520;
 
+// The bytes of a REG_SZ value: UTF-16LE with the terminating NUL.
+std::string EncodeRegSz(std::u16string_view text);
+
 // Stores `value` as REG_SZ with its terminating NUL ((length + 1) * 2
 // bytes), opening or creating the key. 0 on success, 1 on any failure.
 int32_t WriteRegString(std::u16string_view key, std::u16string_view name,

@@ -1,15 +1,10 @@
 #include "platform/resource_table.h"
 
-#include <errno.h>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 #include <zlib.h>
 
 #include <cstring>
 
-#include "platform/file_system.h"
-#include "platform/path_util.h"
+#include "platform/elf_section_file.h"
 
 namespace platform {
 namespace {
@@ -37,26 +32,6 @@ uint32_t Crc(std::string_view data) {
     data.remove_prefix(piece);
   }
   return static_cast<uint32_t>(crc);
-}
-
-// An executable with its table; anything larger is not one of ours.
-constexpr uint64_t kMaxExecutableBytes = uint64_t{1} << 30;
-
-// The file's bytes, or an errno-style code for the tool that writes tables.
-int ReadExecutable(const std::string& path, std::string* content) {
-  switch (ReadWholeFile(FromNativePath(path), kMaxExecutableBytes, content)) {
-    case ReadFileResult::kOk:
-      return 0;
-    case ReadFileResult::kMissing:
-      return ENOENT;
-    case ReadFileResult::kNotRegular:
-      return EINVAL;
-    case ReadFileResult::kTooLarge:
-      return EFBIG;
-    case ReadFileResult::kFailed:
-      break;
-  }
-  return EIO;
 }
 
 }  // namespace
@@ -98,7 +73,7 @@ bool ResourceTable::Parse(std::string_view file, ResourceTable* table, size_t* p
 
 bool ResourceTable::ReadFromFile(const std::string& path, ResourceTable* table) {
   std::string content;
-  if (ReadExecutable(path, &content) != 0) return false;
+  if (!ElfSectionFile::ReadSection(path, kSectionName, &content)) return false;
   size_t program_size = 0;
   return Parse(content, table, &program_size);
 }
@@ -121,46 +96,7 @@ std::string ResourceTable::Serialize() const {
 }
 
 int ResourceTable::WriteToFile(const std::string& path) const {
-  std::string content;
-  if (const int error = ReadExecutable(path, &content)) return error;
-  struct stat st;
-  if (stat(path.c_str(), &st) != 0) return errno;
-  ResourceTable old;
-  size_t program_size = 0;
-  Parse(content, &old, &program_size);
-  content.resize(program_size);
-  content += Serialize();
-
-  std::string temp = path + ".resources-tmp";
-  int fd = open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, st.st_mode & 07777);
-  if (fd < 0) return errno;
-  const char* data = content.data();
-  size_t left = content.size();
-  while (left > 0) {
-    ssize_t n = write(fd, data, left);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      int error = n < 0 ? errno : EIO;
-      close(fd);
-      unlink(temp.c_str());
-      return error;
-    }
-    data += n;
-    left -= static_cast<size_t>(n);
-  }
-  if (fchmod(fd, st.st_mode & 07777) != 0 || fsync(fd) != 0) {
-    int error = errno;
-    close(fd);
-    unlink(temp.c_str());
-    return error;
-  }
-  close(fd);
-  if (rename(temp.c_str(), path.c_str()) != 0) {
-    int error = errno;
-    unlink(temp.c_str());
-    return error;
-  }
-  return 0;
+  return ElfSectionFile::ReplaceSection(path, kSectionName, Serialize());
 }
 
 const ResourceTable::Entry* ResourceTable::Find(std::string_view type, int32_t id) const {

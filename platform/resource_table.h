@@ -1,19 +1,27 @@
 // The resource table an executable carries: named, numbered byte blobs
-// (skin package, channel, version record) appended after the linked program.
+// (skin package, channel, version record) in the executable's section
+// kSectionName, a section that is not loaded into memory, so that `strip`
+// and `objcopy` keep it (elf_section_file.h). Every program that reads its
+// own resources carries the section (empty until a table is written).
 //
-// Layout at the end of the file, all numbers little-endian:
+// Layout of the section's content, all numbers little-endian:
 //   entries, each: u32 type length, type (UTF-8), i32 id, u64 size, bytes
 //   footer (24 bytes): u64 size of the entries, u32 entry count,
 //                      u32 CRC-32 of the entries, magic "VRNKRES1"
-// The table can be replaced in a built executable without relinking; the
-// program bytes in front of it are never touched. A table that does not
-// check out (wrong magic, sizes past the file, bad CRC) counts as absent.
+// The table can be replaced in a built (or stripped) executable without
+// relinking; the loaded part of the program is never touched. A table that
+// does not check out (wrong magic, sizes past the section, bad CRC) counts
+// as absent.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+// The section's name, spelled once for the C++ constant below and for the
+// assembler directive that creates the section.
+#define VARNIK_RESOURCE_SECTION ".varnik_resources"
 
 namespace platform {
 
@@ -26,20 +34,21 @@ class ResourceTable {
   };
 
   static constexpr size_t kFooterSize = 24;
+  static constexpr char kSectionName[] = VARNIK_RESOURCE_SECTION;
 
-  // Parses the tail of a file. On success fills `table` and sets
-  // `program_size` to the byte count in front of the table. A file without a
-  // table gives false and `program_size` = the whole file.
+  // Parses a text that ends with a table (a section's content is exactly
+  // one). On success fills `table` and sets `program_size` to the byte
+  // count in front of the table. Without a table: false, and `program_size`
+  // = the whole text.
   static bool Parse(std::string_view file, ResourceTable* table, size_t* program_size);
 
-  // Reads the table of the file at `path` (UTF-8). False when the file cannot
-  // be read or carries no valid table.
+  // Reads the table of the executable at `path` (UTF-8). False when the file
+  // cannot be read, has no resource section or no valid table in it.
   static bool ReadFromFile(const std::string& path, ResourceTable* table);
 
-  // Replaces the table of the file at `path` with this one (appends when the
-  // file has none). Written to a temporary file beside it and renamed over
-  // it, keeping the file's mode, so a running copy or a crash never sees half
-  // a file. 0 on success, an errno value otherwise.
+  // Replaces the table of the executable at `path` with this one, through
+  // ElfSectionFile::ReplaceSection (same promises and codes: ENOENT when the
+  // executable has no resource section). 0 on success.
   int WriteToFile(const std::string& path) const;
 
   // The entries followed by the footer.

@@ -9,6 +9,15 @@ int32_t DownloadCodeForHttpStatus(long status) {
   return kDownloadFailure;
 }
 
+uint64_t DownloadSizeLimit(const DownloadOptions& options, int32_t* code) {
+  if (options.disk_budget_bytes < options.max_bytes) {
+    *code = kDownloadDiskFull;
+    return options.disk_budget_bytes;
+  }
+  *code = kDownloadTooLarge;
+  return options.max_bytes;
+}
+
 std::u16string DownloadErrorText(int32_t code) {
   switch (code) {
     case kDownloadInvalidAddress:
@@ -39,6 +48,10 @@ std::u16string DownloadErrorText(int32_t code) {
       return u"The download was stopped.";
     case kDownloadTooLarge:
       return u"The server sent more data than a package can hold.";
+    case kDownloadNoFolder:
+      return u"No folder was found to download the package into.";
+    case kDownloadDiskFull:
+      return u"The package would leave too little free space on the disk.";
     default:
       return std::u16string();
   }

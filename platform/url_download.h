@@ -4,7 +4,8 @@
 // It promises, on both:
 // - plain and secure HTTP only; redirects are followed within those two
 //   schemes (on Linux at most DownloadOptions::max_redirects of them; on
-//   Windows the service keeps its own limit);
+//   Windows the service keeps its own limit), and only to loopback
+//   addresses when DownloadOptions::loopback_only is set;
 // - the newest version always: no cache is used, and proxies are asked not
 //   to answer from theirs;
 // - an HTTP error status (4xx, 5xx) is a failure, and its page is never kept;
@@ -15,8 +16,11 @@
 // - the file is created afresh: whatever was at its path (a file, a planted
 //   symbolic link) is removed first and never followed or written through;
 //   a failed transfer leaves no file behind;
-// - an answer larger than DownloadOptions::max_bytes fails instead of
-//   filling the disk;
+// - an answer larger than DownloadOptions::max_bytes (a ceiling for what
+//   the file may be) fails with kDownloadTooLarge, and one larger than
+//   DownloadOptions::disk_budget_bytes (what the disk can spare) with
+//   kDownloadDiskFull, in both cases as soon as the server announces such a
+//   length or delivers one byte too many;
 // - progress reaches the caller as (bytes done, bytes total), total 0 while
 //   the server has not sent a length;
 // - the result is 0 for success, else one of the codes below (or the
@@ -48,6 +52,10 @@ inline constexpr int32_t kDownloadServerError = static_cast<int32_t>(0x800C0016u
 inline constexpr int32_t kDownloadWriteError = static_cast<int32_t>(0x800C0017u);
 inline constexpr int32_t kDownloadTooLarge = static_cast<int32_t>(0x800C0018u);
 inline constexpr int32_t kDownloadAborted = static_cast<int32_t>(0x80004004u);
+// The system's own codes for "path not found" and "disk full": no download
+// folder was given, or the file would leave too little space on its disk.
+inline constexpr int32_t kDownloadNoFolder = static_cast<int32_t>(0x80070003u);
+inline constexpr int32_t kDownloadDiskFull = static_cast<int32_t>(0x80070070u);
 
 // Receives (bytes done, bytes total); total is 0 while unknown.
 using DownloadProgressFn = std::function<void(uint64_t done, uint64_t total)>;
@@ -61,9 +69,17 @@ struct DownloadOptions {
   long low_speed_seconds = 60;
   long low_speed_bytes_per_second = 1024;
   long max_redirects = 10;
+  // Only loopback addresses may be connected to (the first address and every
+  // redirect): a transfer aimed at a test server never leaves the machine. A
+  // redirect elsewhere fails with kDownloadRedirectFailed before connecting.
+  bool loopback_only = false;
   // A transfer that announces or delivers more than this fails with
-  // kDownloadTooLarge, so an endless answer cannot fill the disk.
+  // kDownloadTooLarge: no answer is taken for more than the file can be.
   uint64_t max_bytes = uint64_t{4} << 30;
+  // The most the file may take of its disk; more fails with
+  // kDownloadDiskFull, so an endless answer cannot fill the disk. The caller
+  // works it out from the folder's free space.
+  uint64_t disk_budget_bytes = UINT64_MAX;
   DownloadProgressFn progress;
   // When set and true, the transfer stops with kDownloadAborted.
   const std::atomic<bool>* abort = nullptr;
@@ -77,6 +93,11 @@ struct DownloadOptions {
 // Blocks until the transfer ends. 0 on success.
 int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
                           const DownloadOptions& options = DownloadOptions());
+
+// The tighter of the two size bounds of `options` (max_bytes,
+// disk_budget_bytes); `*code` is what a transfer past it ends with
+// (kDownloadTooLarge or kDownloadDiskFull).
+uint64_t DownloadSizeLimit(const DownloadOptions& options, int32_t* code);
 
 // The code of a transfer whose server answered with the HTTP error `status`
 // (400 or above).

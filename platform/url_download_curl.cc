@@ -1,6 +1,9 @@
+#include <arpa/inet.h>
 #include <curl/curl.h>
 #include <errno.h>
 #include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -18,7 +21,12 @@ struct Transfer {
   int fd = -1;
   int write_errno = 0;
   uint64_t written = 0;
-  bool too_large = false;
+  // The tighter of the two size bounds, and the code that tells which it is.
+  uint64_t limit = UINT64_MAX;
+  int32_t limit_code = kDownloadTooLarge;
+  bool over_limit = false;
+  // An address outside loopback was refused (loopback_only).
+  bool refused_address = false;
   const DownloadOptions* options = nullptr;
   curl_off_t last_done = -1;
   curl_off_t last_total = -1;
@@ -27,8 +35,8 @@ struct Transfer {
 size_t WriteToFile(char* data, size_t size, size_t count, void* user) {
   auto* transfer = static_cast<Transfer*>(user);
   const size_t bytes = size * count;
-  if (transfer->written + bytes > transfer->options->max_bytes) {
-    transfer->too_large = true;
+  if (bytes > transfer->limit - transfer->written) {
+    transfer->over_limit = true;
     return 0;
   }
   transfer->written += bytes;
@@ -58,6 +66,30 @@ int OnProgress(void* user, curl_off_t total, curl_off_t done, curl_off_t, curl_o
   return 0;
 }
 
+bool IsLoopbackAddress(const sockaddr* address) {
+  if (address->sa_family == AF_INET) {
+    const auto* v4 = reinterpret_cast<const sockaddr_in*>(address);
+    return (ntohl(v4->sin_addr.s_addr) >> 24) == 127;
+  }
+  if (address->sa_family == AF_INET6) {
+    const in6_addr& v6 = reinterpret_cast<const sockaddr_in6*>(address)->sin6_addr;
+    if (IN6_IS_ADDR_LOOPBACK(&v6)) return true;
+    return IN6_IS_ADDR_V4MAPPED(&v6) && v6.s6_addr[12] == 127;
+  }
+  return false;
+}
+
+// Every connection of a transfer, its redirects' included, is opened here:
+// the one place to keep a loopback-only transfer on the machine.
+curl_socket_t OpenSocket(void* user, curlsocktype, curl_sockaddr* address) {
+  auto* transfer = static_cast<Transfer*>(user);
+  if (transfer->options->loopback_only && !IsLoopbackAddress(&address->addr)) {
+    transfer->refused_address = true;
+    return CURL_SOCKET_BAD;
+  }
+  return socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+}
+
 int32_t CodeForCurlResult(CURLcode result, long status, const Transfer& transfer) {
   switch (result) {
     case CURLE_OK:
@@ -69,7 +101,7 @@ int32_t CodeForCurlResult(CURLcode result, long status, const Transfer& transfer
     case CURLE_COULDNT_RESOLVE_HOST:
     case CURLE_COULDNT_RESOLVE_PROXY:
     case CURLE_COULDNT_CONNECT:
-      return kDownloadCannotConnect;
+      return transfer.refused_address ? kDownloadRedirectFailed : kDownloadCannotConnect;
     case CURLE_HTTP_RETURNED_ERROR:
       return DownloadCodeForHttpStatus(status);
     case CURLE_OPERATION_TIMEDOUT:
@@ -82,10 +114,10 @@ int32_t CodeForCurlResult(CURLcode result, long status, const Transfer& transfer
     case CURLE_SEND_ERROR:
       return kDownloadDataNotAvailable;
     case CURLE_WRITE_ERROR:
-      if (transfer.too_large) return kDownloadTooLarge;
+      if (transfer.over_limit) return transfer.limit_code;
       return transfer.write_errno != 0 ? kDownloadWriteError : kDownloadFailure;
     case CURLE_FILESIZE_EXCEEDED:
-      return kDownloadTooLarge;
+      return transfer.limit_code;
     case CURLE_ABORTED_BY_CALLBACK:
       return kDownloadAborted;
     case CURLE_PEER_FAILED_VERIFICATION:
@@ -135,6 +167,7 @@ int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
   int open_error = 0;
   Transfer transfer;
   transfer.options = &options;
+  transfer.limit = DownloadSizeLimit(options, &transfer.limit_code);
   transfer.fd = OpenFresh(native_path, &open_error);
   if (transfer.fd < 0) {
     curl_easy_cleanup(curl);
@@ -160,10 +193,12 @@ int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
   curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
   curl_easy_setopt(
       curl, CURLOPT_MAXFILESIZE_LARGE,
-      static_cast<curl_off_t>(options.max_bytes > INT64_MAX ? INT64_MAX : options.max_bytes));
+      static_cast<curl_off_t>(transfer.limit > INT64_MAX ? INT64_MAX : transfer.limit));
   curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 512L * 1024L);
   curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteToFile);
   curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+  curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, OpenSocket);
+  curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, &transfer);
   curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
   curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
   curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);

@@ -82,7 +82,9 @@ class TransferMonitor {
     // The service writes into its cache file first and may report progress
     // only at the end: the file's growth counts as progress too.
     done_ = std::max(done_, CacheFileSize());
-    if (done_ > options_.max_bytes || total_ > options_.max_bytes) return kDownloadTooLarge;
+    int32_t limit_code = 0;
+    const uint64_t limit = DownloadSizeLimit(options_, &limit_code);
+    if (done_ > limit || total_ > limit) return limit_code;
     const Clock::time_point now = Clock::now();
     if (!connected_) {
       return now - started_ > std::chrono::seconds(options_.connect_timeout_seconds)
@@ -215,7 +217,7 @@ int32_t CodeForServiceResult(HRESULT result, DWORD http_status) {
       // answer broke off.
       if (http_status == 0) return kDownloadCannotConnect;
       return result == static_cast<HRESULT>(0x800C0005u) ? kDownloadNotFound
-                                                        : kDownloadDataNotAvailable;
+                                                         : kDownloadDataNotAvailable;
     case 0x800C0019u:  // INET_E_INVALID_CERTIFICATE
     case 0x800C000Eu:  // INET_E_SECURITY_PROBLEM
       return kDownloadSecurityProblem;
@@ -300,8 +302,8 @@ int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
     if (code == 0) code = CodeForServiceResult(result, callback.http_status());
   } else if (!exists) {
     code = kDownloadWriteError;
-  } else if (size > options.max_bytes) {
-    code = kDownloadTooLarge;
+  } else if (int32_t limit_code = 0; size > DownloadSizeLimit(options, &limit_code)) {
+    code = limit_code;
   } else if (monitor.total() != 0 && size % (uint64_t{1} << 32) != monitor.total()) {
     // Fewer bytes than the server announced: the connection ended early.
     code = kDownloadDataNotAvailable;

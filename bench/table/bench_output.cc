@@ -79,28 +79,51 @@ std::vector<BenchOutput::StallLine> BenchOutput::ParseStallLines(std::string_vie
     std::string_view at = NextWord(&line);
     std::string_view longest = NextWord(&line);
     std::string_view stretches = NextWord(&line);
+    std::string_view own = NextWord(&line);
     if (!line.empty() || !ConsumePrefix(&at, "at=") || !ConsumePrefix(&longest, "longest=") ||
-        !ConsumePrefix(&stretches, "stretches=")) {
+        !ConsumePrefix(&stretches, "stretches=") ||
+        (!own.empty() && !ConsumePrefix(&own, "own="))) {
       return;
     }
     const std::optional<double> at_ms = ParseNumber(at);
     const std::optional<double> longest_ms = ParseNumber(longest);
     const std::optional<double> count = ParseNumber(stretches);
+    const std::optional<double> own_ms = own.empty() ? std::nullopt : ParseNumber(own);
     if (!at_ms || !longest_ms || !count || *longest_ms < 0 || *count < 0) return;
-    lines.push_back(StallLine{*at_ms, *longest_ms, static_cast<long>(*count)});
+    if (!own.empty() && !own_ms) return;
+    lines.push_back(StallLine{*at_ms, *longest_ms, static_cast<long>(*count), own_ms});
   });
   return lines;
 }
 
-std::optional<double> BenchOutput::LongestStallBetween(const std::vector<StallLine>& lines,
-                                                       double from_ms, double to_ms) {
+namespace {
+
+template <typename Figure>
+std::optional<double> LongestBetween(const std::vector<BenchOutput::StallLine>& lines,
+                                     double from_ms, double to_ms, Figure figure) {
   std::optional<double> longest;
-  for (const StallLine& line : lines) {
+  for (const BenchOutput::StallLine& line : lines) {
     if (line.at_ms < from_ms) continue;
-    longest = std::max(longest.value_or(0.0), line.longest_ms);
+    if (const std::optional<double> value = figure(line)) {
+      longest = std::max(longest.value_or(0.0), *value);
+    }
     if (line.at_ms >= to_ms) break;
   }
   return longest;
+}
+
+}  // namespace
+
+std::optional<double> BenchOutput::LongestStallBetween(const std::vector<StallLine>& lines,
+                                                       double from_ms, double to_ms) {
+  return LongestBetween(lines, from_ms, to_ms, [](const StallLine& line) -> std::optional<double> {
+    return line.longest_ms;
+  });
+}
+
+std::optional<double> BenchOutput::LongestOwnStallBetween(const std::vector<StallLine>& lines,
+                                                          double from_ms, double to_ms) {
+  return LongestBetween(lines, from_ms, to_ms, [](const StallLine& line) { return line.own_ms; });
 }
 
 }  // namespace benchtable

@@ -3,8 +3,8 @@
 //    (VARNIK_BENCH_METRICS=1);
 //  - "first frame presented at <ms> ms", the start-up line of the installer
 //    (VARNIK_DEBUG=1) and of its peer program;
-//  - "ui-stall at=<ms> longest=<ms> stretches=<n>" lines of the installer's
-//    UI pump (VARNIK_UI_STALL=1).
+//  - "ui-stall at=<ms> longest=<ms> stretches=<n> [own=<ms>]" lines of the
+//    installer's UI pump (VARNIK_UI_STALL=1).
 // Lines that do not parse completely are skipped, never half-read; times are
 // CLOCK_MONOTONIC milliseconds.
 #pragma once
@@ -23,6 +23,9 @@ class BenchOutput {
     double at_ms = 0;
     double longest_ms = 0;
     long stretches = 0;
+    // The longest stretch less the waits for a core in it; absent in lines
+    // of meters that do not tell.
+    std::optional<double> own_ms;
   };
 
   // Later lines of the same key replace earlier ones.
@@ -34,6 +37,9 @@ class BenchOutput {
   // the stretches just before it). nullopt when no line falls in.
   static std::optional<double> LongestStallBetween(const std::vector<StallLine>& lines,
                                                    double from_ms, double to_ms);
+  // The same for the "own" figures (nullopt when no line in range has one).
+  static std::optional<double> LongestOwnStallBetween(const std::vector<StallLine>& lines,
+                                                      double from_ms, double to_ms);
 };
 
 }  // namespace benchtable

@@ -1,5 +1,8 @@
 #include "app/installer_config.h"
 
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -7,6 +10,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <sstream>
 
 #include "base/utf.h"
@@ -109,12 +113,89 @@ TEST_F(InstallerConfigTest, ExactlyOneSeparatorBeforePackageName) {
   EXPECT_EQ(config.installer_file, Path("/home/Desk/DudIdiruvovoInstaller.exe"));
 }
 
-TEST(ChooseDownloadDirTest, NoUsableCandidateTakesTheLast) {
+// Another process that holds the settings store's lock and never lets go,
+// as `flock -x user.hive.lock sleep 600` does. Ends with the object.
+class ForeignLockHolder {
+ public:
+  explicit ForeignLockHolder(const std::string& lock_path) {
+    int ready[2];
+    if (pipe(ready) != 0) return;
+    pid_ = fork();
+    if (pid_ == 0) {
+      close(ready[0]);
+      const int fd = open(lock_path.c_str(), O_RDWR | O_CREAT, 0600);
+      if (fd < 0 || flock(fd, LOCK_EX) != 0) _exit(1);
+      if (write(ready[1], "L", 1) != 1) _exit(1);
+      while (true) pause();
+    }
+    close(ready[1]);
+    char byte = 0;
+    holding_ = pid_ > 0 && read(ready[0], &byte, 1) == 1;
+    close(ready[0]);
+  }
+  ~ForeignLockHolder() {
+    if (pid_ <= 0) return;
+    kill(pid_, SIGKILL);
+    waitpid(pid_, nullptr, 0);
+  }
+  bool holding() const { return holding_; }
+
+ private:
+  pid_t pid_ = -1;
+  bool holding_ = false;
+};
+
+// A store that cannot be had - its lock held elsewhere for ever, or a FIFO
+// where the hive file belongs - never holds start-up: the configuration is
+// computed, the store is left as it is, and this run goes on without it.
+TEST_F(InstallerConfigTest, BusyLockOrFifoStoreNeverHoldsStartUp) {
+  const std::string folder = dir_.path() + "/config/varnik";
+  ASSERT_TRUE(platform::CreateDirectoryTree(U16(folder)));
+  enum class Obstacle { kHeldLock, kFifo };
+  for (Obstacle obstacle : {Obstacle::kHeldLock, Obstacle::kFifo}) {
+    SCOPED_TRACE(obstacle == Obstacle::kHeldLock ? "held lock" : "fifo");
+    std::filesystem::remove(folder + "/user.hive");
+    std::unique_ptr<ForeignLockHolder> holder;
+    if (obstacle == Obstacle::kHeldLock) {
+      holder = std::make_unique<ForeignLockHolder>(folder + "/user.hive.lock");
+      ASSERT_TRUE(holder->holding());
+    } else {
+      ASSERT_EQ(mkfifo((folder + "/user.hive").c_str(), 0600), 0);
+    }
+    // In a child with a watchdog: a hang ends it by SIGALRM and fails here.
+    const varnik_test::ChildResult result = varnik_test::RunInChild(
+        [] {
+          const InstallerConfig config =
+              InstallerConfig::ComputeWithChannel(true, u"zorv_seo_link");
+          // A later write in the same run gives up at once.
+          const int32_t again =
+              platform::WriteRegString(platform::kAppInfoKey, platform::kInstallerPathValue, u"x");
+          return nbase::Utf16ToUtf8(config.channel + u"|" + config.download_dir + u"|" +
+                                    platform::ReadRegString(platform::kAppInfoKey,
+                                                            platform::kInstallerChannelValue)) +
+                 "|" + std::to_string(again);
+        },
+        60);
+    EXPECT_EQ(result.signal, 0) << "start-up hung";
+    EXPECT_EQ(result.output, "zorv_seo_link|" + dir_.path() + "/cache/zorv/DudIdiruvovo/Files/||1");
+    struct stat info;
+    ASSERT_EQ(lstat((folder + "/user.hive").c_str(), &info), obstacle == Obstacle::kFifo ? 0 : -1);
+    if (obstacle == Obstacle::kFifo) {
+      EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "left as it was";
+    }
+  }
+}
+
+TEST(ChooseDownloadDirTest, NoUsableCandidateTakesTheLastRealOne) {
   ScopedTempDir dir;
   varnik_test::WriteFile(dir.path() + "/f", "x");
   std::vector<std::u16string> candidates = {U16(dir.path() + "/f/a"), u"",
                                             U16(dir.path() + "/f/b")};
   EXPECT_EQ(InstallerConfig::ChooseDownloadDir(candidates), U16(dir.path() + "/f/b"));
+  // A refused private folder is an empty entry: it never becomes a folder.
+  EXPECT_EQ(InstallerConfig::ChooseDownloadDir({U16(dir.path() + "/f/a"), u""}),
+            U16(dir.path() + "/f/a"));
+  EXPECT_EQ(InstallerConfig::ChooseDownloadDir({u"", u""}), u"");
   EXPECT_EQ(InstallerConfig::ChooseDownloadDir({}), u"");
   EXPECT_EQ(InstallerConfig::InstallDirFor(u"/picked/"), u"/picked/zorv/dudIdiruvovo");
 }

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <map>
 #include <ostream>
 #include <string>
@@ -165,15 +166,17 @@ TEST_F(StartupProcessTest, EveryTerminationSignalEndsWithZero) {
   }
 }
 
-TEST_F(StartupProcessTest, SecondInstanceWithoutAnAnswerEndsQuietly) {
+TEST_F(StartupProcessTest, SecondInstanceWithoutAnyBoxEndsQuietly) {
   auto first = MakeInstaller(VARNIK_SETUP_EXECUTABLE);
   ASSERT_TRUE(first->Start());
   ASSERT_TRUE(server_.WaitForRequests(1, kDeadline));
 
-  // No display and no zenity: the question cannot be shown, which ends like "取消".
+  // No video at all and no dialog program: the question cannot be shown by
+  // any box, which ends like "取消".
   const std::string empty_bin = dir_.path() + "/empty-bin";
   mkdir(empty_bin.c_str(), 0700);
-  auto second = MakeInstaller(VARNIK_SETUP_EXECUTABLE, {{"PATH", empty_bin}});
+  auto second = MakeInstaller(VARNIK_SETUP_EXECUTABLE,
+                              {{"PATH", empty_bin}, {"SDL_VIDEODRIVER", "no-such-driver"}});
   ASSERT_TRUE(second->Start());
   ASSERT_TRUE(second->WaitForExit(kDeadline));
   EXPECT_EQ(second->exit_code(), 0);
@@ -200,13 +203,36 @@ TEST_F(StartupProcessTest, SecondInstanceWithoutAnAnswerEndsQuietly) {
   EXPECT_EQ(third->exit_code(), 0);
 }
 
-// A stand-in for the desktop's zenity, first on PATH: the system message box
-// runs it as a real process. Each call appends its arguments to a log (one
-// per line, then "--"), waits for the file "go<n>" when the test asks it to,
-// and answers with line n of the answers file (n counts the calls).
+// The toolkit's box cannot be drawn (no X server, as on a desktop without
+// the X core fonts it needs) and no dialog program is there: the question
+// comes up in a window of the installer's own and waits for the user.
+TEST_F(StartupProcessTest, SecondInstanceAsksInAWindowOfItsOwnWhenNothingElseCan) {
+  auto first = MakeInstaller(VARNIK_SETUP_EXECUTABLE);
+  ASSERT_TRUE(first->Start());
+  ASSERT_TRUE(server_.WaitForRequests(1, kDeadline));
+  const std::string empty_bin = dir_.path() + "/empty-bin";
+  mkdir(empty_bin.c_str(), 0700);
+  auto second = MakeInstaller(VARNIK_SETUP_EXECUTABLE, {{"PATH", empty_bin}});
+  ASSERT_TRUE(second->Start());
+  ASSERT_TRUE(second->WaitForOutput("own window shows: VarnikPDF转换器安装提示", kDeadline))
+      << second->Output();
+  EXPECT_TRUE(second->running()) << "the question waits for its answer";
+  ASSERT_TRUE(second->Signal(SIGTERM));
+  ASSERT_TRUE(second->WaitForExit(kDeadline));
+  EXPECT_EQ(second->Output().find("main window"), std::string::npos);
+  ASSERT_TRUE(first->Signal(SIGTERM));
+  ASSERT_TRUE(first->WaitForExit(kDeadline));
+}
+
+// A stand-in for one of the desktop's dialog programs (zenity by default),
+// first on PATH: the system message box runs it as a real process. Each call
+// appends its arguments to a log (one per line, then "--"), waits for the
+// file "go<n>" when the test asks it to, prints line n of the answers file
+// (n counts the calls) and ends with `exit_code`.
 class FakeZenity {
  public:
-  FakeZenity(const std::string& folder, const std::string& answers, bool wait_for_go)
+  FakeZenity(const std::string& folder, const std::string& answers, bool wait_for_go,
+             const std::string& program = "zenity", int exit_code = 1)
       : folder_(folder) {
     mkdir(folder_.c_str(), 0700);
     varnik_test::WriteFile(folder_ + "/answers", answers);
@@ -214,7 +240,7 @@ class FakeZenity {
         "#!/bin/sh\n"
         "log='" +
         folder_ +
-        "/zenity.log'\n"
+        "/dialog.log'\n"
         "for a in \"$@\"; do printf '%s\\n' \"$a\" >> \"$log\"; done\n"
         "echo -- >> \"$log\"\n"
         "n=$(grep -c '^--$' \"$log\")\n";
@@ -224,16 +250,19 @@ class FakeZenity {
                 "/go'$n ]; do i=$((i+1)); "
                 "[ $i -gt 400 ] && exit 5; sleep 0.05; done\n";
     }
-    script += "sed -n \"${n}p\" '" + folder_ + "/answers'\nexit 1\n";
-    varnik_test::WriteFile(folder_ + "/zenity", script);
-    chmod((folder_ + "/zenity").c_str(), 0700);
+    script +=
+        "sed -n \"${n}p\" '" + folder_ + "/answers'\nexit " + std::to_string(exit_code) + "\n";
+    varnik_test::WriteFile(folder_ + "/" + program, script);
+    chmod((folder_ + "/" + program).c_str(), 0700);
   }
 
   std::string Path() const {
     const char* path = std::getenv("PATH");
     return folder_ + ":" + (path ? path : "/usr/bin:/bin");
   }
-  std::string Log() const { return varnik_test::ReadFile(folder_ + "/zenity.log"); }
+  // Only this folder: no other dialog program is found.
+  std::string OnlyPath() const { return folder_ + ":/usr/bin:/bin"; }
+  std::string Log() const { return varnik_test::ReadFile(folder_ + "/dialog.log"); }
   size_t Calls() const {
     const std::string log = Log();
     size_t calls = 0;
@@ -311,6 +340,91 @@ TEST_F(StartupProcessTest, SecondInstanceRetryAfterTheFirstEndedStarts) {
   for (const std::string& envelope : envelopes) {
     EXPECT_EQ(envelope.rfind("{\"eventId\":\"AppStart\",", 0), 0u) << envelope;
   }
+}
+
+// With a display named but neither the toolkit's box nor zenity able to
+// ask, kdialog asks; its "no" is "取消".
+TEST_F(StartupProcessTest, SecondInstanceAsksThroughKdialog) {
+  auto first = MakeInstaller(VARNIK_SETUP_EXECUTABLE);
+  ASSERT_TRUE(first->Start());
+  ASSERT_TRUE(server_.WaitForRequests(1, kDeadline));
+  FakeZenity kdialog(dir_.path() + "/bin", "", false, "kdialog", 1);
+  auto second =
+      MakeInstaller(VARNIK_SETUP_EXECUTABLE, {{"PATH", kdialog.OnlyPath()}, {"DISPLAY", ":97"}});
+  ASSERT_TRUE(second->Start());
+  ASSERT_TRUE(second->WaitForExit(kDeadline));
+  EXPECT_EQ(second->exit_code(), 0);
+  EXPECT_EQ(kdialog.Log(),
+            "--title\nVarnikPDF转换器安装提示\n--yes-label\n重试\n--no-label\n取消\n"
+            "--warningyesno\n"
+            "VarnikPDF转换器 安装程序已经在运行，请关闭后点击\"重试\"继续，或点击\"取消\"退出安装\n"
+            "--\n");
+  EXPECT_NE(second->Output().find("second instance: answer 2"), std::string::npos);
+  ASSERT_TRUE(first->Signal(SIGTERM));
+  ASSERT_TRUE(first->WaitForExit(kDeadline));
+}
+
+// An installer that cannot show its window never lingers: it tells the user
+// (through the system message box, here a stand-in zenity) and ends with
+// exit code 0, so the next start is not taken for a second instance.
+TEST_F(StartupProcessTest, StartUpWithoutAWindowTellsTheUserAndEnds) {
+  // A skin that is no archive: the layout cannot be loaded.
+  const std::string broken = dir_.path() + "/broken-setup";
+  std::filesystem::copy_file(VARNIK_SETUP_EXECUTABLE, broken);
+  varnik_test::WriteFile(dir_.path() + "/not-a-zip", "not a zip");
+  ASSERT_EQ(std::system((std::string(VARNIK_RESOURCE_WRITER) + " " + broken + " --theme " +
+                         dir_.path() + "/not-a-zip")
+                            .c_str()),
+            0);
+  struct Case {
+    const char* what;
+    std::string executable;
+    std::map<std::string, std::string> env;
+    const char* told;  // what the box says
+  };
+  const Case cases[] = {
+      {"layout does not load", broken, {}, "Skin Loader\n--text\nFailed to load xml file "},
+      {"no video driver",
+       VARNIK_SETUP_EXECUTABLE,
+       {{"SDL_VIDEODRIVER", "no-such-driver"}, {"DISPLAY", ":97"}},
+       "VarnikPDF转换器 安装程序\n--text\n安装程序的窗口无法显示："},
+  };
+  int index = 0;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    FakeZenity zenity(dir_.path() + "/bin" + std::to_string(index++), "确定\n", false, "zenity", 0);
+    std::map<std::string, std::string> env = c.env;
+    env["PATH"] = zenity.OnlyPath();
+    auto installer = MakeInstaller(c.executable.c_str(), env);
+    ASSERT_TRUE(installer->Start());
+    ASSERT_TRUE(installer->WaitForExit(kDeadline)) << installer->Output();
+    EXPECT_EQ(installer->exit_code(), 0);
+    EXPECT_NE(zenity.Log().find(c.told), std::string::npos) << zenity.Log();
+    EXPECT_EQ(installer->Output().find("main window shown"), std::string::npos);
+  }
+  // The guard was let go: the next start is no second instance.
+  auto next = MakeInstaller(VARNIK_SETUP_EXECUTABLE, {{"PATH", dir_.path() + "/empty"}});
+  ASSERT_TRUE(next->Start());
+  ASSERT_TRUE(next->WaitForOutput("main window shown", kDeadline)) << next->Output();
+  ASSERT_TRUE(next->Signal(SIGTERM));
+  ASSERT_TRUE(next->WaitForExit(kDeadline));
+}
+
+// A stripped copy of the built installer (what release pipelines and
+// distribution packages ship) still carries its skin and channel and shows
+// its window.
+TEST_F(StartupProcessTest, StrippedInstallerStartsWithItsSkinAndChannel) {
+  const std::string stripped = dir_.path() + "/stripped-setup";
+  ASSERT_EQ(std::system(("strip -o " + stripped + " " + VARNIK_SETUP_EXECUTABLE).c_str()), 0);
+  auto installer = MakeInstaller(stripped.c_str());
+  ASSERT_TRUE(installer->Start());
+  ASSERT_TRUE(installer->WaitForOutput("main window shown", kDeadline)) << installer->Output();
+  ASSERT_TRUE(server_.WaitForRequests(1, kDeadline));
+  EXPECT_NE(server_.Requests()[0].HeaderValue("Cookie").find("channel=zorv_seo_link"),
+            std::string::npos);
+  ASSERT_TRUE(installer->Signal(SIGTERM));
+  ASSERT_TRUE(installer->WaitForExit(kDeadline));
+  EXPECT_EQ(installer->exit_code(), 0);
 }
 
 TEST_F(StartupProcessTest, ExitWaitsForQueuedReports) {

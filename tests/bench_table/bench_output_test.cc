@@ -61,15 +61,20 @@ TEST(BenchOutputTest, StallLinesSkipAnythingMalformed) {
       "ui-stall longest=2 at=1500 stretches=1\n"
       "ui-stall at=1600 longest=2\n"
       "ui-stall at=x longest=2 stretches=1\n"
-      "ui-stall at=1700 longest=0.5 stretches=2";
+      "ui-stall at=1700 longest=0.5 stretches=2\n"
+      "ui-stall at=1800 longest=30 stretches=2 own=4.5\n"
+      "ui-stall at=1900 longest=30 stretches=2 own=x\n"
+      "ui-stall at=2000 longest=30 stretches=2 mine=4";
   const auto lines = BenchOutput::ParseStallLines(text);
-  ASSERT_EQ(lines.size(), 3u);
+  ASSERT_EQ(lines.size(), 4u);
   EXPECT_DOUBLE_EQ(lines[0].at_ms, 1000);
   EXPECT_DOUBLE_EQ(lines[0].longest_ms, 3.25);
   EXPECT_EQ(lines[0].stretches, 4);
   EXPECT_DOUBLE_EQ(lines[1].longest_ms, 17);
   EXPECT_EQ(lines[1].stretches, 120);
   EXPECT_DOUBLE_EQ(lines[2].at_ms, 1700);
+  EXPECT_EQ(lines[2].own_ms, std::nullopt);
+  EXPECT_EQ(lines[3].own_ms, 4.5);
 }
 
 TEST(BenchOutputTest, LongestStallCoversTheWindowAndTheLineThatClosesIt) {
@@ -92,6 +97,11 @@ TEST(BenchOutputTest, LongestStallCoversTheWindowAndTheLineThatClosesIt) {
         << c.from << ".." << c.to;
   }
   EXPECT_EQ(BenchOutput::LongestStallBetween({}, 0, 100), std::nullopt);
+  // The own figures over the same window; lines without one are passed over.
+  const std::vector<BenchOutput::StallLine> own = {
+      {200, 30, 5, 4.0}, {300, 25, 5, std::nullopt}, {400, 20, 5, 7.5}, {500, 60, 5, 50}};
+  EXPECT_EQ(BenchOutput::LongestOwnStallBetween(own, 150, 400), 7.5);
+  EXPECT_EQ(BenchOutput::LongestOwnStallBetween(own, 250, 290), std::nullopt);
 }
 
 }  // namespace

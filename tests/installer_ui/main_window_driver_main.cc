@@ -109,17 +109,13 @@ void ContinueScenario() {
   // Against this server the download fails within milliseconds, so the
   // installing page is checked in the same UI task as the activation, before
   // the download's result can reach the window.
-  const bool installing = W::OnUi<bool>([] {
-    ui::Control* button = Window()->FindControl(u"btn_continueInstall");
-    if (!button || !button->Activate()) return false;
-    auto shown = [](const char16_t* name) {
-      ui::Control* c = Window()->FindControl(name);
-      return c && c->IsVisible();
-    };
-    return shown(u"installpage") && !shown(u"ExitStartpage") && !shown(u"btn_exit") &&
-           shown(u"bkimage2");
-  });
-  W::Check(installing, "installing page");
+  W::Check(W::ClickThen(u"btn_continueInstall",
+                        [] {
+                          return W::VisibleNow(u"installpage") &&
+                                 !W::VisibleNow(u"ExitStartpage") && !W::VisibleNow(u"btn_exit") &&
+                                 W::VisibleNow(u"bkimage2");
+                        }),
+           "installing page");
   W::WaitUntil([] { return W::Stage() == 4; }, "download failed");
   W::Check(W::Visible(u"installfaildpage") && W::Visible(u"btn_exit") && W::Visible(u"btn_reinstall") &&
             !W::Visible(u"installpage"),
@@ -176,9 +172,14 @@ void FolderOnceScenario() {
 // exit question: "下载完整安装包" opens the offline page and stays, "已经安装"
 // reports and ends.
 void InstallFailsScenario() {
-  W::Click(u"btn_startinstall");
-  W::Check(W::Visible(u"installpage") && !W::Visible(u"welcompage") && !W::Visible(u"btn_exit"),
-        "installing page");
+  // Looked at in the click's own task: a quick download and a failing
+  // package could otherwise reach the failure page first.
+  W::Check(W::ClickThen(u"btn_startinstall",
+                        [] {
+                          return W::VisibleNow(u"installpage") && !W::VisibleNow(u"welcompage") &&
+                                 !W::VisibleNow(u"btn_exit");
+                        }),
+           "installing page");
   W::WaitUntil([] { return W::Stage() == 6; }, "installation failed");
   W::Check(W::Visible(u"installfaildpage") && W::Visible(u"btn_exit") && W::Visible(u"btn_reinstall"),
         "failure page");

@@ -13,10 +13,9 @@
 #include "base/utf.h"
 #include "installer_ui/main_window.h"
 #include "installer_ui/msg_box.h"
-#include "platform/system_message_box.h"
+#include "ui/backend/message_box_chain.h"
 #include "ui/backend/sdl_native_window.h"
 #include "ui/backend/sdl_backend.h"
-#include "ui/backend/sdl_system_message_box.h"
 #include "ui/core/label.h"
 #include "ui/core/rich_edit.h"
 #include "ui/text/pango_text_measurer.h"
@@ -116,11 +115,15 @@ std::string WindowDriver::Text(const std::u16string& name) {
   return OnUi<std::string>([name] { return ControlText(Window(), name); });
 }
 
+bool WindowDriver::VisibleNow(const std::u16string& name) {
+  ui::Control* c = Window()->FindControl(name);
+  return c && c->IsVisible();
+}
+
+int WindowDriver::StageNow() { return static_cast<int>(Window()->stage()); }
+
 bool WindowDriver::Visible(const std::u16string& name) {
-  return OnUi<bool>([name] {
-    ui::Control* c = Window()->FindControl(name);
-    return c && c->IsVisible();
-  });
+  return OnUi<bool>([name] { return VisibleNow(name); });
 }
 
 bool WindowDriver::Enabled(const std::u16string& name) {
@@ -135,19 +138,20 @@ int WindowDriver::Height() {
 }
 
 int WindowDriver::Stage() {
-  return OnUi<int>([] { return static_cast<int>(Window()->stage()); });
+  return OnUi<int>([] { return StageNow(); });
 }
 
-void WindowDriver::ClickIn(std::function<ui::Window*()> window_of,
-                           std::function<ui::NativeWindow*()> native_of,
-                           const std::u16string& name) {
+bool WindowDriver::ClickIn(std::function<ui::Window*()> window_of,
+                           std::function<ui::NativeWindow*()> native_of, const std::u16string& name,
+                           const std::function<bool()>& look) {
+  enum Result { kNotClicked, kLookFailed, kClicked };
   // Looked up and clicked in one UI task, so the control cannot move or go
   // between finding it and clicking it.
-  const bool clicked = OnUi<bool>([=] {
+  const Result result = OnUi<Result>([=] {
     ui::Window* window = window_of();
     ui::Control* c = window ? window->FindControl(name) : nullptr;
     ui::NativeWindow* native = native_of();
-    if (!c || !c->IsVisible() || !native) return false;
+    if (!c || !c->IsVisible() || !native) return kNotClicked;
     window->LayoutIfNeeded();
     const ui::Rect& r = c->GetPos();
     const uint32_t id = ui::SdlNativeWindow::Of(native)->sdl_window_id();
@@ -159,14 +163,20 @@ void WindowDriver::ClickIn(std::function<ui::Window*()> window_of,
       if (!target) break;
       ui::SdlNativeWindow::Of(target)->HandleEvent(MouseEvent(id, type, x, y));
     }
-    return true;
+    return !look || look() ? kClicked : kLookFailed;
   });
-  if (!clicked) Abort("click on " + nbase::Utf16ToUtf8(name) + " (not visible)");
+  if (result == kNotClicked) Abort("click on " + nbase::Utf16ToUtf8(name) + " (not visible)");
+  return result == kClicked;
 }
 
 void WindowDriver::Click(const std::u16string& name) {
   ClickIn([] { return static_cast<ui::Window*>(Window()); },
           [] { return Window()->native_window(); }, name);
+}
+
+bool WindowDriver::ClickThen(const std::u16string& name, const std::function<bool()>& look) {
+  return ClickIn([] { return static_cast<ui::Window*>(Window()); },
+                 [] { return Window()->native_window(); }, name, look);
 }
 
 void WindowDriver::TypeText(const std::string& utf8) {
@@ -243,7 +253,7 @@ int WindowDriver::RunInstallerWithUser(int argc, char** argv,
   ui::PangoTextMeasurer text_measurer;
   ui::TextMeasurer::SetInstance(&text_measurer);
   if (!ui::SdlBackend::Initialize()) return 4;
-  platform::SetSystemMessageBoxFunction(&ui::SdlSystemMessageBox::Show);
+  ui::MessageBoxChain::Install();
   std::thread([scenario, run_scenario] {
     WaitForMainWindow();
     run_scenario(scenario);

@@ -65,6 +65,13 @@ class WindowDriver {
 
   // Clicks the centre of a visible control of the main window.
   static void Click(const std::u16string& name);
+  // The same, then runs `look` on the UI thread in the click's own task and
+  // returns its result: the state the click made is seen before any later
+  // task (say, the outcome of a download that fails at once) changes it.
+  static bool ClickThen(const std::u16string& name, const std::function<bool()>& look);
+  // For `look`: the main window's state, read on the UI thread itself.
+  static bool VisibleNow(const std::u16string& name);
+  static int StageNow();
   // Types UTF-8 text into the focused control of the main window, one
   // character per text-input event as an input method sends them; "\n" is
   // the return key.
@@ -88,8 +95,11 @@ class WindowDriver {
                                   void (*run_scenario)(const std::string& name));
 
  private:
-  static void ClickIn(std::function<ui::Window*()> window_of,
-                      std::function<ui::NativeWindow*()> native_of, const std::u16string& name);
+  // Clicks `name` in the window `window_of` gives and returns what `look`
+  // (when given) says right after, in the same UI task.
+  static bool ClickIn(std::function<ui::Window*()> window_of,
+                      std::function<ui::NativeWindow*()> native_of, const std::u16string& name,
+                      const std::function<bool()>& look = nullptr);
 };
 
 }  // namespace varnik_test

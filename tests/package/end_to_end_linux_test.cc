@@ -88,7 +88,8 @@ TEST_F(EndToEndTest, InstallsWhileTheProductRunsAndStartsIt) {
             u"下载完成，正在安装，请不要关闭：90.3%");
   InstallOutcome install = InstallPackage(installer_file_, install_dir_);
   ASSERT_EQ(install.install_code, 0);
-  RecordInstallSucceeded(u"zorv_seo_link", install_dir_);
+  WriteInstallRecords(u"zorv_seo_link", install_dir_);
+  ReportInstallSucceeded();
   EXPECT_TRUE(IsProductInstalled());
   EXPECT_TRUE(FindUninstallEntry(platform::kKeyWow64_64Key)) << "the package's desktop entry";
   EXPECT_EQ(platform::ReadRegString(platform::kAppInfoKey, platform::kInstallerChannelValue),

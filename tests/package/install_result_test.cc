@@ -38,7 +38,8 @@ TEST(FailureReasonLineTest, SystemTextAndEndingOnOneLine) {
 
 TEST(InstallResultTest, SuccessWritesBothRecordsThenReports) {
   packagetest::ResetWorld();
-  RecordInstallSucceeded(u"upgrade", u"/opt/zorv/dudIdiruvovo");
+  WriteInstallRecords(u"upgrade", u"/opt/zorv/dudIdiruvovo");
+  ReportInstallSucceeded();
   EXPECT_EQ(platform::ReadRegString(platform::kAppInfoKey, platform::kInstallerChannelValue),
             u"upgrade");
   EXPECT_EQ(platform::ReadRegString(platform::kAppInfoKey, platform::kInstallerPathValue),

@@ -1,8 +1,11 @@
 #include "package/product_detection.h"
 
 #include <gtest/gtest.h>
+#include <sys/inotify.h>
+#include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
 
 #include "base/utf.h"
@@ -89,6 +92,56 @@ TEST_F(ProductDetectionTest, DamagedEntriesAreSkipped) {
                          "[Desktop Entry]\nType=Application\n");
   WriteEntry(packagetest::SystemDataDir(), "c-product.desktop", "VarnikPDF转换器");
   EXPECT_TRUE(FindUninstallEntry(0));
+}
+
+// Counts the opens of a folder and of the files in it, as the kernel sees them.
+class OpenCounter {
+ public:
+  explicit OpenCounter(const std::string& folder)
+      : fd_(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
+        watch_(inotify_add_watch(fd_, folder.c_str(), IN_OPEN)) {}
+  ~OpenCounter() { close(fd_); }
+  bool watching() const { return fd_ >= 0 && watch_ >= 0; }
+  // Opens per name since the last call ("" is the folder itself).
+  std::map<std::string, int> Take() {
+    std::map<std::string, int> opens;
+    alignas(inotify_event) char buffer[1 << 16];
+    ssize_t n;
+    while ((n = read(fd_, buffer, sizeof buffer)) > 0) {
+      for (char* at = buffer; at < buffer + n;) {
+        const auto* event = reinterpret_cast<const inotify_event*>(at);
+        ++opens[event->len > 0 ? std::string(event->name) : std::string()];
+        at += sizeof(inotify_event) + event->len;
+      }
+    }
+    return opens;
+  }
+
+ private:
+  int fd_;
+  int watch_;
+};
+
+// One detection over a crowded view lists the folder once and reads each
+// entry once, however many entries there are: its cost grows linearly.
+TEST_F(ProductDetectionTest, ScanListsTheViewOnceAndReadsEachEntryOnce) {
+  const std::string apps = packagetest::SystemDataDir() + "/applications";
+  constexpr int kEntries = 60;
+  for (int i = 0; i < kEntries; ++i) {
+    WriteEntry(packagetest::SystemDataDir(), "app" + std::to_string(i) + ".desktop",
+               "Program " + std::to_string(i));
+  }
+  OpenCounter counter(apps);
+  ASSERT_TRUE(counter.watching());
+  EXPECT_FALSE(FindUninstallEntry(0));
+  const std::map<std::string, int> opens = counter.Take();
+  int entries_read = 0;
+  for (const auto& [name, count] : opens) {
+    EXPECT_EQ(count, 1) << (name.empty() ? "the folder" : name);
+    if (!name.empty()) ++entries_read;
+  }
+  EXPECT_EQ(opens.count(""), 1u) << "the folder is listed";
+  EXPECT_EQ(entries_read, kEntries);
 }
 
 }  // namespace

@@ -137,20 +137,52 @@ TEST_F(UrlDownloadTest, TheProductionDefaultsBoundAStallToAboutAMinute) {
 }
 
 TEST_F(UrlDownloadTest, AnswersLargerThanTheLimitFailWithAndWithoutLength) {
-  for (PackageFault fault : {PackageFault::kNone, PackageFault::kNoLength}) {
-    Server().Reset();
-    EndpointPlan plan;
-    plan.fault = fault;
-    Server().SetCdnPlan(plan);
-    DownloadOptions options = Quick();
-    options.max_bytes = 1 << 20;
-    EXPECT_EQ(DownloadUrlToFile(Url(testsupport::PackageServer::kCdnPath), File(), options),
-              kDownloadTooLarge)
-        << static_cast<int>(fault);
-    EXPECT_FALSE(FileExists());
-    options.max_bytes = 10485760;  // Exactly the size still passes.
-    EXPECT_EQ(DownloadUrlToFile(Url(testsupport::PackageServer::kCdnPath), File(), options), 0);
+  struct Bound {
+    uint64_t DownloadOptions::*field;
+    int32_t code;
+  };
+  // The package ceiling and the disk's budget: each stops the answer with its own code.
+  for (const Bound bound : {Bound{&DownloadOptions::max_bytes, kDownloadTooLarge},
+                            Bound{&DownloadOptions::disk_budget_bytes, kDownloadDiskFull}}) {
+    for (PackageFault fault : {PackageFault::kNone, PackageFault::kNoLength}) {
+      Server().Reset();
+      EndpointPlan plan;
+      plan.fault = fault;
+      Server().SetCdnPlan(plan);
+      DownloadOptions options = Quick();
+      options.*bound.field = 1 << 20;
+      EXPECT_EQ(DownloadUrlToFile(Url(testsupport::PackageServer::kCdnPath), File(), options),
+                bound.code)
+          << static_cast<int>(fault);
+      EXPECT_FALSE(FileExists());
+      options.*bound.field = 10485760;  // Exactly the size still passes.
+      EXPECT_EQ(DownloadUrlToFile(Url(testsupport::PackageServer::kCdnPath), File(), options), 0);
+    }
   }
+}
+
+// A transfer kept on loopback follows a redirect to another loopback server
+// and refuses, before connecting, one that leaves the machine.
+TEST_F(UrlDownloadTest, LoopbackOnlyRefusesARedirectOffTheMachine) {
+  testsupport::LoopbackServer redirector;
+  const std::string package_url =
+      "http://" + Server().host_port() + testsupport::PackageServer::kCdnPath;
+  redirector.routes().Get("/away", [](const httplib::Request&, httplib::Response& response) {
+    response.set_redirect("http://192.0.2.1:9/package.exe");  // TEST-NET-1: never a real host
+  });
+  redirector.routes().Get("/near",
+                          [package_url](const httplib::Request&, httplib::Response& response) {
+                            response.set_redirect(package_url);
+                          });
+  ASSERT_TRUE(redirector.Start());
+  DownloadOptions options = Quick();
+  options.loopback_only = true;
+  const std::string base = "http://" + redirector.host_port();
+  EXPECT_EQ(DownloadUrlToFile(nbase::Utf8ToUtf16(base + "/away"), File(), options),
+            kDownloadRedirectFailed);
+  EXPECT_FALSE(FileExists());
+  EXPECT_EQ(DownloadUrlToFile(nbase::Utf8ToUtf16(base + "/near"), File(), options), 0);
+  EXPECT_EQ(Server().cdn_requests(), 1);
 }
 
 TEST_F(UrlDownloadTest, AbortFlagStopsTheTransfer) {
@@ -223,11 +255,11 @@ TEST_F(UrlDownloadTest, AFolderInTheWayIsAWriteErrorWithItsSystemText) {
 }
 
 TEST(DownloadErrorTextTest, EveryCodeHasATextOnOneLineAndOthersHaveNone) {
-  for (int32_t code :
-       {kDownloadInvalidAddress, kDownloadCannotConnect, kDownloadNotFound,
-        kDownloadDataNotAvailable, kDownloadFailure, kDownloadTimeout, kDownloadUnknownProtocol,
-        kDownloadSecurityProblem, kDownloadRedirectFailed, kDownloadAccessDenied,
-        kDownloadServerError, kDownloadWriteError, kDownloadAborted}) {
+  for (int32_t code : {kDownloadInvalidAddress, kDownloadCannotConnect, kDownloadNotFound,
+                       kDownloadDataNotAvailable, kDownloadFailure, kDownloadTimeout,
+                       kDownloadUnknownProtocol, kDownloadSecurityProblem, kDownloadRedirectFailed,
+                       kDownloadAccessDenied, kDownloadServerError, kDownloadWriteError,
+                       kDownloadAborted, kDownloadTooLarge, kDownloadNoFolder, kDownloadDiskFull}) {
     std::u16string text = DownloadErrorText(code);
     EXPECT_FALSE(text.empty()) << code;
     EXPECT_EQ(text.find(u'\n'), std::u16string::npos);

@@ -68,6 +68,9 @@ TEST(ProductHostsTest, OverrideOnlyForLoopbackHostPort) {
     built_in[3] = GetOfflinePageHost();
   }
   for (const std::u16string& host : built_in) EXPECT_FALSE(host.empty());
+  // The agreement page lives on the web server, the offline page on the
+  // download server: two hosts.
+  EXPECT_NE(built_in[2], built_in[3]);
   for (const Case& c : cases) {
     SCOPED_TRACE(c.value);
     EXPECT_EQ(IsLoopbackHostPort(c.value), c.accepted);
@@ -77,6 +80,7 @@ TEST(ProductHostsTest, OverrideOnlyForLoopbackHostPort) {
     for (int i = 0; i < 4; ++i) {
       EXPECT_EQ(hosts[i], c.accepted ? nbase::Utf8ToUtf16(c.value) : built_in[i]);
     }
+    EXPECT_EQ(IsServerHostPinned(), c.accepted);
   }
 }
 

@@ -78,6 +78,10 @@ bool EnterPrivateMountNamespace();
 // In a child: a tmpfs of exactly `kib` KiB at `path` (created when missing).
 bool MountTmpfs(const std::string& path, unsigned long kib);
 
+// A small real executable at `path` (/bin/true) that carries an empty
+// resource section, as every program of ours that reads its resources does.
+bool MakeProgramWithResourceSection(const std::string& path);
+
 void WriteFile(const std::string& path, const std::string& content);
 std::string ReadFile(const std::string& path);
 

@@ -12,6 +12,8 @@
 #include <filesystem>
 #include <string>
 
+#include "platform/resource_table.h"
+
 namespace varnik_test {
 
 ScopedTempDir::ScopedTempDir() {
@@ -97,6 +99,16 @@ bool MountTmpfs(const std::string& path, unsigned long kib) {
   std::filesystem::create_directories(path);
   std::string options = "size=" + std::to_string(kib) + "k,mode=0755";
   return mount("tmpfs", path.c_str(), "tmpfs", 0, options.c_str()) == 0;
+}
+
+bool MakeProgramWithResourceSection(const std::string& path) {
+  const std::string byte = path + ".section";
+  WriteFile(byte, std::string(1, '\0'));
+  const std::string command = "objcopy --add-section " VARNIK_RESOURCE_SECTION "=" + byte +
+                              " /bin/true " + path + " >/dev/null 2>&1";
+  const bool made = std::system(command.c_str()) == 0;
+  unlink(byte.c_str());
+  return made;
 }
 
 }  // namespace varnik_test

@@ -1,13 +1,13 @@
-// The version text read from the resource table the Linux build appends to
-// the executable.
+// The version text read from the resource table the Linux build writes into
+// the executable's resource section.
 #include <gtest/gtest.h>
 
-#include <fstream>
 #include <string>
 
 #include "base/utf.h"
 #include "platform/resource_table.h"
 #include "report/machine_identity.h"
+#include "tests/platform/test_support.h"
 #include "tests/report/report_server.h"
 
 namespace report {
@@ -21,8 +21,7 @@ class FileVersionTest : public ::testing::Test {
   // An executable-like file with a resource table holding `version`, or none.
   std::u16string MakeFile(const std::string& name, const std::string* version) {
     const std::string path = reporttest::ScratchFolder() + "/" + name;
-    std::ofstream(path, std::ios::binary) << "\x7f"
-                                             "ELF program bytes";
+    EXPECT_TRUE(varnik_test::MakeProgramWithResourceSection(path));
     if (version) {
       platform::ResourceTable table;
       table.Set("CHANNEL", 138, "zorv_seo_link");

@@ -225,6 +225,15 @@ void PackageServer::ServeFault(PackageFault fault, httplib::Response& response) 
                               std::min({length, kPieceBytes, half - offset}));
           });
       return;
+    case PackageFault::kEndless:
+      response.set_chunked_content_provider(
+          "application/octet-stream", [this, generation](size_t offset, httplib::DataSink& sink) {
+            static const std::string piece = "MZ" + std::string(kPieceBytes - 2, 'x');
+            // Ends only when the client leaves, or on reset or stop.
+            if (!Hold(generation, std::chrono::milliseconds(0))) return false;
+            return sink.write(piece.data() + (offset == 0 ? 0 : 2), kPieceBytes - 2);
+          });
+      return;
     case PackageFault::kNoLength:
       response.set_chunked_content_provider(
           "application/octet-stream", [package, size](size_t offset, httplib::DataSink& sink) {

@@ -36,6 +36,7 @@ enum class PackageFault {
   kNotMz,         // The package with its first two bytes changed.
   kNoLength,      // The package without a length (chunked).
   kRedirectLoop,  // A redirect to a path that redirects to itself.
+  kEndless,       // "MZ" and then bytes without end, without a length.
 };
 
 struct EndpointPlan {

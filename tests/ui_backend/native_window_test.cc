@@ -163,6 +163,29 @@ TEST_F(NativeWindowTest, MouseEventsThroughSdlReachTheButtonUnlessTheWindowIsDis
   EXPECT_EQ(clicks_, 3);
 }
 
+// The pointer follows the control under it: the hand over a button that
+// asks for it ("cursortype"), the text beam over the edit field, the arrow
+// elsewhere and once the pointer has left the window.
+TEST_F(NativeWindowTest, PointerShapeFollowsTheControlUnderIt) {
+  button_->SetAttribute(u"cursortype", u"hand");
+  struct Step {
+    int x, y;
+    int32_t shape;
+  };
+  for (const Step& step : {Step{50, 75, kCursorHand}, Step{50, 20, kCursorArrow},
+                           Step{100, 150, kCursorIBeam}, Step{50, 75, kCursorHand}}) {
+    PushMouse(SDL_MOUSEMOTION, step.x, step.y);
+    RunUntilIdle();
+    EXPECT_EQ(native_.shown_cursor_type(), step.shape) << step.x << "," << step.y;
+  }
+  SDL_Event leave = Base(SDL_WINDOWEVENT);
+  leave.window.windowID = native_.sdl_window_id();
+  leave.window.event = SDL_WINDOWEVENT_LEAVE;
+  SDL_PushEvent(&leave);
+  RunUntilIdle();
+  EXPECT_EQ(native_.shown_cursor_type(), kCursorArrow);
+}
+
 TEST_F(NativeWindowTest, EventsOfAnotherWindowDoNotReachThisOne) {
   SDL_Event e = Base(SDL_MOUSEBUTTONDOWN);
   e.button.windowID = native_.sdl_window_id() + 1000;

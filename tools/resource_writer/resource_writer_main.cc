@@ -1,7 +1,8 @@
 // varnik_resource_writer: writes, rewrites and reads the resources of a built
-// installer: the resource table that a Linux executable carries after its
-// program bytes, or the PE resources of a Windows executable (an "MZ" file
-// with a PE header), whose existing resources it rewrites in place.
+// installer: the resource table that a Linux executable carries in its
+// resource section (also after the executable was stripped), or the PE
+// resources of a Windows executable (an "MZ" file with a PE header), whose
+// existing resources it rewrites in place.
 //
 //   varnik_resource_writer EXE [--theme FILE] [--channel TEXT] [--version TEXT]
 //                              [--resource TYPE ID FILE]...
@@ -134,6 +135,11 @@ int main(int argc, char** argv) {
     }
   }
   int error = table.WriteToFile(exe);
+  if (error == ENOENT) {
+    std::fprintf(stderr, "%s has no section %s (it must link the platform library)\n", exe.c_str(),
+                 platform::ResourceTable::kSectionName);
+    return 2;
+  }
   if (error != 0) {
     std::fprintf(stderr, "cannot write %s: %s\n", exe.c_str(), std::strerror(error));
     return 2;

@@ -5,6 +5,7 @@
 
 #include "base/message_loop.h"
 #include "ui/backend/sdl_message_pump.h"
+#include "ui/core/control.h"
 
 namespace ui {
 
@@ -15,6 +16,7 @@ struct BackendState {
   std::string last_error;
   std::map<uint32_t, SdlBackend::EventHandler> windows;
   SdlBackend::EventHandler application_handler;
+  std::map<int32_t, SDL_Cursor*> cursors;
 };
 
 BackendState& State() {
@@ -58,6 +60,10 @@ void SdlBackend::Shutdown() {
   nbase::MessageLoop::SetUIPumpFactory(nullptr);
   state.windows.clear();
   state.application_handler = nullptr;
+  for (auto& [type, cursor] : state.cursors) {
+    if (cursor) SDL_FreeCursor(cursor);
+  }
+  state.cursors.clear();
   SDL_Quit();
   state.initialized = false;
 }
@@ -74,6 +80,20 @@ void SdlBackend::UnregisterWindow(uint32_t window_id) { State().windows.erase(wi
 
 void SdlBackend::SetApplicationEventHandler(EventHandler handler) {
   State().application_handler = std::move(handler);
+}
+
+void SdlBackend::ShowCursorType(int32_t cursor_type) {
+  BackendState& state = State();
+  if (!state.initialized) return;
+  auto found = state.cursors.find(cursor_type);
+  if (found == state.cursors.end()) {
+    SDL_SystemCursor shape = SDL_SYSTEM_CURSOR_ARROW;
+    if (cursor_type == kCursorHand) shape = SDL_SYSTEM_CURSOR_HAND;
+    if (cursor_type == kCursorIBeam) shape = SDL_SYSTEM_CURSOR_IBEAM;
+    // Null where the video driver has no pointers (the headless driver).
+    found = state.cursors.emplace(cursor_type, SDL_CreateSystemCursor(shape)).first;
+  }
+  if (found->second) SDL_SetCursor(found->second);
 }
 
 uint32_t SdlBackend::EventWindowId(const SDL_Event& event) {

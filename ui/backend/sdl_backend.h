@@ -38,6 +38,11 @@ class SdlBackend {
   // application); an empty handler drops them.
   static void SetApplicationEventHandler(EventHandler handler);
 
+  // Shows the system pointer for a CursorType (ui/core/control.h): arrow,
+  // hand or text beam. SDL has one pointer for all its windows; the shapes
+  // are made once and freed at Shutdown.
+  static void ShowCursorType(int32_t cursor_type);
+
   // The event handler every UI pump is given.
   static void RouteEvent(const SDL_Event& event);
   // The SDL window id an event names, or 0.

@@ -198,6 +198,7 @@ void SdlNativeWindow::HandleEvent(const SDL_Event& event) {
   switch (event.type) {
     case SDL_MOUSEMOTION:
       window_->OnMouseMove(Point{event.motion.x, event.motion.y});
+      UpdateCursor();
       break;
     case SDL_MOUSEBUTTONDOWN: {
       const Point p{event.button.x, event.button.y};
@@ -216,6 +217,7 @@ void SdlNativeWindow::HandleEvent(const SDL_Event& event) {
       if (event.button.button == SDL_BUTTON_LEFT) {
         window_->OnButtonUp(Point{event.button.x, event.button.y});
       }
+      UpdateCursor();
       break;
     case SDL_KEYDOWN:
       HandleKey(event.key, true);
@@ -234,6 +236,7 @@ void SdlNativeWindow::HandleEvent(const SDL_Event& event) {
       switch (event.window.event) {
         case SDL_WINDOWEVENT_LEAVE:
           window_->OnMouseLeaveWindow();
+          UpdateCursor();
           break;
         case SDL_WINDOWEVENT_CLOSE:
           RequestClose(0);
@@ -252,6 +255,13 @@ void SdlNativeWindow::HandleEvent(const SDL_Event& event) {
       return;
   }
   PaintIfNeeded();
+}
+
+void SdlNativeWindow::UpdateCursor() {
+  const int32_t wanted = window_->GetCursorType();
+  if (wanted == shown_cursor_type_) return;
+  shown_cursor_type_ = wanted;
+  SdlBackend::ShowCursorType(wanted);
 }
 
 void SdlNativeWindow::HandleKey(const SDL_KeyboardEvent& key, bool down) {

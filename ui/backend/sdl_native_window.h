@@ -33,6 +33,9 @@ class SdlNativeWindow : public NativeWindow {
   static SdlNativeWindow* Of(NativeWindow* window) { return static_cast<SdlNativeWindow*>(window); }
   SDL_Window* sdl_window() const { return sdl_window_; }
   uint32_t sdl_window_id() const { return sdl_window_id_; }
+  // The pointer shape this window last showed (a CursorType): it follows
+  // the control under the pointer as the mouse moves and clicks.
+  int32_t shown_cursor_type() const { return shown_cursor_type_; }
 
   void SetTitle(const std::string& title) override;
   void Show(bool activate = true) override;
@@ -53,11 +56,14 @@ class SdlNativeWindow : public NativeWindow {
   static SDL_HitTestResult HitTest(SDL_Window* window, const SDL_Point* point, void* data);
   void HandleKey(const SDL_KeyboardEvent& key, bool down);
   void HandleText(const char* utf8);
+  // Shows the pointer the control under it asks for, when that changed.
+  void UpdateCursor();
   std::u16string ReadClipboardText() override;
   void WriteClipboardText(const std::u16string& text) override;
 
   SDL_Window* sdl_window_ = nullptr;
   uint32_t sdl_window_id_ = 0;
+  int32_t shown_cursor_type_ = 0;  // the arrow
   ImageCache images_;
   Renderer renderer_{&images_};
 };

@@ -1,9 +1,10 @@
-// The SDL backend's start: SDL's video, pango's fonts, SDL's message box.
+// The SDL backend's start: SDL's video, pango's fonts, the chain of message
+// boxes (SDL's own when SDL is up, the desktop's dialog programs even
+// without a display).
 #include <memory>
 
-#include "platform/system_message_box.h"
+#include "ui/backend/message_box_chain.h"
 #include "ui/backend/sdl_backend.h"
-#include "ui/backend/sdl_system_message_box.h"
 #include "ui/backend/ui_backend.h"
 #include "ui/text/pango_text_measurer.h"
 
@@ -19,16 +20,14 @@ std::unique_ptr<PangoTextMeasurer>& Measurer() {
 bool UiBackend::Start(std::string* error) {
   if (!Measurer()) Measurer() = std::make_unique<PangoTextMeasurer>();
   TextMeasurer::SetInstance(Measurer().get());
-  if (!SdlBackend::Initialize()) {
-    if (error) *error = SdlBackend::GetLastError();
-    return false;
-  }
-  platform::SetSystemMessageBoxFunction(&SdlSystemMessageBox::Show);
-  return true;
+  const bool up = SdlBackend::Initialize();
+  if (!up && error) *error = SdlBackend::GetLastError();
+  MessageBoxChain::Install();
+  return up;
 }
 
 void UiBackend::Stop() {
-  platform::SetSystemMessageBoxFunction(nullptr);
+  MessageBoxChain::Uninstall();
   SdlBackend::Shutdown();
   TextMeasurer::SetInstance(nullptr);
   Measurer().reset();

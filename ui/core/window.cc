@@ -6,6 +6,7 @@
 
 #include "base/string_util.h"
 #include "base/tick_count.h"
+#include "platform/system_message_box.h"
 #include "ui/core/box.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/image_size_reader.h"
@@ -41,6 +42,8 @@ bool Window::LoadSkin() {
       path, [this](const std::u16string& name) { return CreateControl(name); }, this, nullptr);
   if (!root) {
     load_error_ = nbase::FormatText(u"Failed to load xml file %s", {path});
+    platform::ShowSystemMessageBox(load_error_, kSkinLoaderCaption,
+                                   platform::kMessageBoxOk | platform::kMessageBoxIconError);
     return false;
   }
   load_error_.clear();
@@ -230,6 +233,11 @@ void Window::OnMouseMove(Point point) {
   Control* hit = root_->FindControlAt(point);
   SetHot(hit, point);
   SendMouse(capture_ ? capture_ : hot_, kEventMouseMove, point);
+}
+
+int32_t Window::GetCursorType() const {
+  const Control* under = capture_ ? capture_ : hot_;
+  return under ? under->GetCursorType() : kCursorArrow;
 }
 
 void Window::OnButtonDown(Point point) {

@@ -41,9 +41,14 @@ class Window : public virtual nbase::SupportWeakCallback {
   // The layout's folder and file under the theme root, named by subclasses.
   virtual std::u16string GetSkinFolder() { return std::u16string(); }
   virtual std::u16string GetSkinFile() { return std::u16string(); }
+  // The caption of the box that tells of a layout that cannot be loaded.
+  static constexpr char16_t kSkinLoaderCaption[] = u"Skin Loader";
+
   // Builds the tree from the skin package (theme root + folder + "/" +
   // file), runs InitWindow and attaches the caption buttons. False (and no
-  // controls) when the layout cannot be loaded; GetLastLoadError() says why.
+  // controls) when the layout cannot be loaded: the system message box
+  // (kSkinLoaderCaption, error icon) shows GetLastLoadError(), "Failed to
+  // load xml file <path>", and the caller gives the window up.
   bool LoadSkin();
   const std::u16string& GetLastLoadError() const { return load_error_; }
   // The path of the loaded layout; image names resolve relative to it.
@@ -151,6 +156,10 @@ class Window : public virtual nbase::SupportWeakCallback {
   // nullptr removes the focus.
   void SetFocus(Control* control);
   Control* GetFocus() const { return focus_; }
+  // The pointer's shape over this window now (a CursorType): that of the
+  // control holding the mouse capture, else of the control under the
+  // pointer, else the arrow.
+  int32_t GetCursorType() const;
   Control* GetHot() const { return hot_; }
   Control* GetCapture() const { return capture_; }
   Point GetLastMousePos() const { return last_mouse_; }
