@@ -1,5 +1,6 @@
 #include "app/installer_config.h"
 
+#include "base/thread_registry.h"
 #include "platform/embedded_resources.h"
 #include "platform/file_system.h"
 #include "platform/path_util.h"
@@ -17,13 +18,26 @@ InstallerConfig InstallerConfig::Compute() {
 }
 
 InstallerConfig InstallerConfig::ComputeWithChannel(bool channel_found, std::u16string channel) {
+  return Build(channel_found, std::move(channel), nullptr);
+}
+
+InstallerConfig InstallerConfig::ComputeWritingOn(nbase::ThreadId writer) {
+  std::u16string channel;
+  const bool found = platform::ReadChannel(&channel);
+  return Build(found, std::move(channel), &writer);
+}
+
+InstallerConfig InstallerConfig::Build(bool channel_found, std::u16string channel,
+                                       const nbase::ThreadId* writer) {
   InstallerConfig config;
   config.install_dir = InstallDirFor(platform::GetSpecialFolder(platform::kCsidlProgramFilesX86));
 
   config.channel = channel_found ? std::move(channel) : std::u16string(kDefaultChannel);
   if (config.channel != kUpgradeChannel && !config.channel.empty()) {
-    platform::WriteRegString(platform::kAppInfoKey, platform::kInstallerChannelValue,
-                             config.channel);
+    auto write = [channel = config.channel] {
+      platform::WriteRegString(platform::kAppInfoKey, platform::kInstallerChannelValue, channel);
+    };
+    if (!writer || !nbase::ThreadRegistry::PostTask(*writer, write)) write();
   }
 
   std::u16string earlier =

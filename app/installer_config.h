@@ -11,6 +11,8 @@
 #include <string_view>
 #include <vector>
 
+#include "base/thread_ids.h"
+
 namespace app {
 
 // Appended to the program-files folder, or to a folder the user picks.
@@ -45,6 +47,11 @@ class InstallerConfig {
   // for a missing resource.
   static InstallerConfig ComputeWithChannel(bool channel_found, std::u16string channel);
 
+  // Compute() for the start-up, whose window should not wait for a disk: the
+  // InstallerChannel record is written by a task posted to `writer` (at once,
+  // on this thread, when that thread is not there).
+  static InstallerConfig ComputeWritingOn(nbase::ThreadId writer);
+
   // The download folder candidates in the order they are tried: the
   // application-data folder + kDownloadDirSuffix, the desktop, and the two
   // temporary folders of the system ("d:\Temp" and "c:\Temp" on Windows;
@@ -65,6 +72,11 @@ class InstallerConfig {
 
   // A folder the user picked, made into an installation folder.
   static std::u16string InstallDirFor(std::u16string_view folder);
+
+ private:
+  // Compute's work; the channel record is written on `*writer` when given.
+  static InstallerConfig Build(bool channel_found, std::u16string channel,
+                               const nbase::ThreadId* writer);
 };
 
 }  // namespace app

@@ -8,6 +8,9 @@
 #include "ui/backend/ui_backend.h"
 
 int main() {
+  // Start-up steps are measured from outside against these marks
+  // (VARNIK_DEBUG=1); the rest follow in MainThread and NativeWindow.
+  platform::DebugTimeMark("startup main");
   app::TerminationSignalWatcher::Start();
   // The window system must be up before the UI loop exists: the loop takes
   // the backend's pump. Without a display the installer still runs its
@@ -15,6 +18,7 @@ int main() {
   // none, and a start-up that cannot show its window ends.
   std::string error;
   if (!ui::UiBackend::Start(&error)) platform::DebugOutput("no display: " + error + "\n");
+  platform::DebugTimeMark("startup backend up");
   {
     app::MainThread main_thread;
     main_thread.RunAsUiThread();

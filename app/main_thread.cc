@@ -1,5 +1,6 @@
 #include "app/main_thread.h"
 
+#include <memory>
 #include <utility>
 
 #include "app/exit_process.h"
@@ -9,6 +10,7 @@
 #include "base/thread_ids.h"
 #include "base/thread_registry.h"
 #include "base/utf.h"
+#include "base/waitable_event.h"
 #include "platform/debug_output.h"
 #include "platform/embedded_resources.h"
 #include "platform/error_codes.h"
@@ -26,6 +28,9 @@ namespace app {
 namespace {
 
 void Trace(const std::u16string& text) { platform::DebugOutput(text + u"\n"); }
+
+// The longest the report thread waits for the main window's first frame.
+constexpr int64_t kReportHoldMs = 3000;
 
 }  // namespace
 
@@ -111,6 +116,7 @@ void MainThread::Init() {
   http_thread_ = StartWorker(nbase::kThreadHttp, "http Thread");
 
   report::GatherReportProperties();
+  platform::DebugTimeMark("startup report properties");
 
   const int32_t dpi = platform::GetSystemDpi();
   const std::u16string theme_folder = ThemeFolderForDpi(dpi);
@@ -128,9 +134,19 @@ void MainThread::Init() {
   } else {
     Trace(u"no skin package in the executable");
   }
+  platform::DebugTimeMark("startup skin opened");
 
   StartUiFramework(theme_folder, dpi);
+  platform::DebugTimeMark("startup style and strings");
 
+  // Reports wait for the window's first frame: the first one loads the HTTP
+  // library (libcurl and some twenty libraries behind it), which would take
+  // a core from the window's start on a machine of two. The hold is bounded,
+  // so a start-up that stalls never keeps the reports back for long.
+  auto window_shown = std::make_shared<nbase::WaitableEvent>();
+  nbase::ThreadRegistry::PostTask(nbase::kThreadHttp, [window_shown] {
+    window_shown->TimedWait(kReportHoldMs);
+  });
   report::ReportAppStart(report::DisplayMetrics{dpi, ui::DpiScale::Percent()});
 
   if (!CreateAndShowMainWindow(MainWindowTitle(), &ExitProcessAfterFlush)) {
@@ -139,6 +155,7 @@ void MainThread::Init() {
     // and the process ends with exit code 0, letting go of the guard.
     nbase::MessageLoop::current()->QuitWhenIdle();
   }
+  window_shown->Signal();
 }
 
 void MainThread::Cleanup() {

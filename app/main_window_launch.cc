@@ -1,5 +1,7 @@
 #include "app/main_window_launch.h"
 
+#include "app/installer_config.h"
+#include "base/thread_ids.h"
 #include "installer_ui/main_window.h"
 #include "platform/debug_output.h"
 #include "platform/system_message_box.h"
@@ -8,9 +10,13 @@ namespace app {
 
 bool CreateAndShowMainWindow(const std::u16string& title, void (*on_close)()) {
   // Created once and never destroyed: every close of it ends the process.
-  auto* window = new installer_ui::CMainWindow([on_close](uint32_t) {
-    if (on_close) on_close();
-  });
+  // Its channel record is written on the worker thread, which has nothing
+  // else to do until the user starts the installation.
+  auto* window = new installer_ui::CMainWindow(
+      InstallerConfig::ComputeWritingOn(nbase::kThreadMisc), [on_close](uint32_t) {
+        if (on_close) on_close();
+      });
+  platform::DebugTimeMark("startup configuration");
   if (!window->Create(title)) {
     platform::DebugOutput(u"main window not shown: " + window->GetCreateError() + u"\n");
     // A layout that did not load has told the user already (the skin

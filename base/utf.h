@@ -22,4 +22,11 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // above U+10FFFF, a lead byte F5..FF) makes the whole result empty.
 std::u16string Utf8ToUtf16(std::string_view text);
 
+// The same decoding into storage the caller owns (a parser's buffer), which
+// must have room for text.size() units: UTF-8 never takes fewer bytes than
+// UTF-16 takes units. Returns the number of units written, or kInvalidUtf8
+// for input that Utf8ToUtf16 answers with nothing (`out` then holds garbage).
+inline constexpr size_t kInvalidUtf8 = static_cast<size_t>(-1);
+size_t DecodeUtf8(std::string_view text, char16_t* out);
+
 }  // namespace nbase

@@ -4,7 +4,9 @@
 // On Windows they are the executable's own PE resources, found with
 // FindResourceW; the version record is the VERSIONINFO resource, handed out
 // as its fixed file version in the text form below. On Linux they live in the
-// table of resource_table.h, read from /proc/self/exe once per process.
+// table of resource_table.h, read from /proc/self/exe once per process with
+// its small resources kept; the skin package, which the process asks for
+// once, is read again when asked for instead of held a second time.
 #pragma once
 
 #include <cstdint>

@@ -1,5 +1,3 @@
-#include <mutex>
-
 #include "base/utf.h"
 #include "platform/embedded_resources.h"
 #include "platform/resource_table.h"
@@ -16,13 +14,32 @@ asm(".pushsection " VARNIK_RESOURCE_SECTION
 namespace platform {
 namespace {
 
-const ResourceTable& OwnTable() {
-  static const ResourceTable* table = [] {
-    auto* loaded = new ResourceTable();
-    if (!ResourceTable::ReadFromFile("/proc/self/exe", loaded)) *loaded = ResourceTable();
+// Resources larger than this are not kept: the skin package (the one large
+// resource) is asked for once, at start-up, and then lives in the skin
+// loader; a copy here would hold it twice for the life of the process.
+constexpr size_t kMaxKeptBytes = 64 * 1024;
+
+constexpr char kOwnExecutable[] = "/proc/self/exe";
+
+struct OwnTable {
+  ResourceTable small;       // the resources kept, each at most kMaxKeptBytes
+  ResourceTable large_ones;  // the others, present but without their bytes
+};
+
+const OwnTable& Own() {
+  static const OwnTable* own = [] {
+    auto* loaded = new OwnTable();
+    ResourceTable read;
+    if (ResourceTable::ReadFromFile(kOwnExecutable, &read)) {
+      for (const ResourceTable::Entry& entry : read.entries()) {
+        const bool keep = entry.bytes.size() <= kMaxKeptBytes;
+        (keep ? loaded->small : loaded->large_ones)
+            .Set(entry.type, entry.id, keep ? entry.bytes : std::string());
+      }
+    }
     return loaded;
   }();
-  return *table;
+  return *own;
 }
 
 bool Lookup(const ResourceTable& table, std::u16string_view type, int32_t id, std::string* bytes) {
@@ -35,7 +52,13 @@ bool Lookup(const ResourceTable& table, std::u16string_view type, int32_t id, st
 }  // namespace
 
 bool LoadEmbeddedResource(std::u16string_view type, int32_t id, std::string* bytes) {
-  return Lookup(OwnTable(), type, id, bytes);
+  const OwnTable& own = Own();
+  if (Lookup(own.small, type, id, bytes)) return true;
+  const std::string narrow_type = nbase::Utf16ToUtf8(type);
+  if (own.large_ones.Find(narrow_type, id) == nullptr) return false;
+  // A large one is read again (only the table at the end of the file).
+  ResourceTable read;
+  return ResourceTable::ReadFromFile(kOwnExecutable, &read) && read.Take(narrow_type, id, bytes);
 }
 
 bool LoadResourceFromFile(const std::string& path, std::u16string_view type, int32_t id,

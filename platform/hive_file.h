@@ -16,6 +16,7 @@
 //   most kLockWaitBound. After such a time-out the process goes on without
 //   writing this hive (updates fail at once) for the rest of its run;
 //   reads, which take no lock, go on.
+// - An update that leaves the hive as it was writes nothing.
 #pragma once
 
 #include <chrono>
@@ -44,16 +45,19 @@ class HiveFile {
   int32_t Read(Hive* hive) const;
 
   // Applies `change` to the current hive under the lock and writes the
-  // result. When `change` returns non-zero nothing is written and that code
-  // is returned. Otherwise 0, or an error code when the folder, lock or file
-  // cannot be written (the old hive then stays as it was): kErrorTimeout
-  // when the lock was not had within kLockWaitBound, now or earlier in this
-  // process.
+  // result unless it equals the hive read. When `change` returns non-zero
+  // nothing is written and that code is returned. Otherwise 0, or an error
+  // code when the folder, lock or file cannot be written (the old hive then
+  // stays as it was): kErrorTimeout when the lock was not had within
+  // kLockWaitBound, now or earlier in this process.
   int32_t Update(const std::function<int32_t(Hive*)>& change);
 
   const std::string& path() const { return path_; }
 
  private:
+  // Read, also giving the file's text (what was read of it).
+  int32_t ReadWithText(Hive* hive, std::string* content) const;
+
   std::string path_;
 };
 

@@ -128,9 +128,13 @@ std::string HiveFile::DefaultPath() {
 }
 
 int32_t HiveFile::Read(Hive* hive) const {
+  std::string ignored;
+  return ReadWithText(hive, &ignored);
+}
+
+int32_t HiveFile::ReadWithText(Hive* hive, std::string* content) const {
   if (path_.empty()) return kErrorFileNotFound;
-  std::string content;
-  switch (ReadWholeFile(FromNativePath(path_), kMaxHiveFileBytes, &content)) {
+  switch (ReadWholeFile(FromNativePath(path_), kMaxHiveFileBytes, content)) {
     case ReadFileResult::kMissing:
       return kErrorFileNotFound;
     case ReadFileResult::kFailed:
@@ -143,7 +147,7 @@ int32_t HiveFile::Read(Hive* hive) const {
     case ReadFileResult::kOk:
       break;
   }
-  return Hive::Parse(content, hive) ? kErrorSuccess : kErrorInvalidData;
+  return Hive::Parse(*content, hive) ? kErrorSuccess : kErrorInvalidData;
 }
 
 int32_t HiveFile::Update(const std::function<int32_t(Hive*)>& change) {
@@ -159,7 +163,8 @@ int32_t HiveFile::Update(const std::function<int32_t(Hive*)>& change) {
   if (lock.result() != kErrorSuccess) return lock.result();
 
   Hive hive;
-  int32_t read = Read(&hive);
+  std::string stored;
+  int32_t read = ReadWithText(&hive, &stored);
   if (read == kErrorIoFailure || read == kErrorAccessDenied) return read;
   if (read == kErrorInvalidData) {
     std::string aside = path_ + ".damaged-" + nbase::GetTimeMsText() + "-" +
@@ -171,13 +176,19 @@ int32_t HiveFile::Update(const std::function<int32_t(Hive*)>& change) {
   int32_t changed = change(&hive);
   if (changed != kErrorSuccess) return changed;
 
+  const std::string text = hive.Serialize();
+  // A change that changed nothing (a key that exists, a value written again
+  // as it is) leaves the file alone: a rewrite costs two fsyncs, and the
+  // installer's start-up makes such writes on the way to its window.
+  if (read == kErrorSuccess && text == stored) return kErrorSuccess;
+
   // Under the lock nobody else writes the temporary file: whatever stands at
   // its name (a leftover, a link, a FIFO) goes, and a new file is made.
   std::string temp = path_ + ".tmp";
   unlink(temp.c_str());
   int fd = OpenRegular(temp, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0600);
   if (fd < 0) return kErrorAccessDenied;
-  bool written = WriteAll(fd, hive.Serialize()) && fsync(fd) == 0;
+  bool written = WriteAll(fd, text) && fsync(fd) == 0;
   written = close(fd) == 0 && written;
   if (!written || rename(temp.c_str(), path_.c_str()) != 0) {
     unlink(temp.c_str());

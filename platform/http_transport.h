@@ -69,9 +69,10 @@ class HttpTransport {
   HttpTransport(const HttpTransport&) = delete;
   HttpTransport& operator=(const HttpTransport&) = delete;
 
-  // The process-wide start of the system's HTTP library; call once on the
-  // UI thread during start-up, before any transport exists. Later calls do
-  // nothing; a failed start shows up as failed transfers.
+  // The process-wide start of the system's HTTP library, now rather than at
+  // the first transport, which starts it by itself on its own thread (libcurl
+  // is loaded then, see curl_library.h). Later calls do nothing; a failed
+  // start shows up as failed transfers.
   static void InitializeProcess();
 
   // False when the system gave no transfer handle; every Post then fails

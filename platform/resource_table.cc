@@ -106,6 +106,17 @@ const ResourceTable::Entry* ResourceTable::Find(std::string_view type, int32_t i
   return nullptr;
 }
 
+bool ResourceTable::Take(std::string_view type, int32_t id, std::string* bytes) {
+  for (Entry& entry : entries_) {
+    if (entry.id == id && entry.type == type) {
+      *bytes = std::move(entry.bytes);
+      entry.bytes.clear();
+      return true;
+    }
+  }
+  return false;
+}
+
 void ResourceTable::Set(std::string_view type, int32_t id, std::string bytes) {
   for (Entry& entry : entries_) {
     if (entry.id == id && entry.type == type) {

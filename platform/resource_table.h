@@ -56,6 +56,8 @@ class ResourceTable {
 
   // Type names compare exactly (they are fixed ASCII names such as "THEME").
   const Entry* Find(std::string_view type, int32_t id) const;
+  // Moves an entry's bytes out (the entry stays, empty); false when absent.
+  bool Take(std::string_view type, int32_t id, std::string* bytes);
   void Set(std::string_view type, int32_t id, std::string bytes);
 
   const std::vector<Entry>& entries() const { return entries_; }

@@ -1,5 +1,4 @@
 #include <arpa/inet.h>
-#include <curl/curl.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <netinet/in.h>
@@ -8,9 +7,9 @@
 #include <unistd.h>
 
 #include <cstdint>
-#include <mutex>
 
 #include "base/utf.h"
+#include "platform/curl_library.h"
 #include "platform/path_util.h"
 #include "platform/url_download.h"
 
@@ -131,11 +130,6 @@ int32_t CodeForCurlResult(CURLcode result, long status, const Transfer& transfer
   }
 }
 
-void InitializeOnce() {
-  static std::once_flag once;
-  std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
-
 // Removes whatever is at `path` and creates a new file there that only this
 // user may touch. A link planted between the two steps makes the open fail
 // (O_EXCL with O_NOFOLLOW) instead of being followed.
@@ -152,7 +146,6 @@ int OpenFresh(const std::string& path, int* error) {
 
 int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
                           const DownloadOptions& options) {
-  InitializeOnce();
   const std::string address = nbase::Utf16ToUtf8(url);
   if (address.empty()) return kDownloadInvalidAddress;
   if (address.compare(0, 7, "http://") != 0 && address.compare(0, 8, "https://") != 0) {
@@ -161,7 +154,8 @@ int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
   const std::string native_path = ToNativePath(path);
   if (native_path.empty()) return ENOENT;
 
-  CURL* curl = curl_easy_init();
+  const CurlLibrary* lib = CurlLibrary::Get();
+  CURL* curl = lib ? lib->easy_init() : nullptr;
   if (curl == nullptr) return kDownloadFailure;
 
   int open_error = 0;
@@ -170,47 +164,47 @@ int32_t DownloadUrlToFile(const std::u16string& url, const std::u16string& path,
   transfer.limit = DownloadSizeLimit(options, &transfer.limit_code);
   transfer.fd = OpenFresh(native_path, &open_error);
   if (transfer.fd < 0) {
-    curl_easy_cleanup(curl);
+    lib->easy_cleanup(curl);
     return open_error != 0 ? open_error : kDownloadWriteError;
   }
 
   curl_slist* headers = nullptr;
-  headers = curl_slist_append(headers, "Cache-Control: no-cache");
-  headers = curl_slist_append(headers, "Pragma: no-cache");
+  headers = lib->slist_append(headers, "Cache-Control: no-cache");
+  headers = lib->slist_append(headers, "Pragma: no-cache");
 
-  curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
-  curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-  curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-  curl_easy_setopt(curl, CURLOPT_MAXREDIRS, options.max_redirects);
-  curl_easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
-  curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-  curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-  curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.connect_timeout_seconds);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, options.low_speed_seconds);
-  curl_easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, options.low_speed_bytes_per_second);
-  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
-  curl_easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
-  curl_easy_setopt(
+  lib->easy_setopt(curl, CURLOPT_URL, address.c_str());
+  lib->easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+  lib->easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+  lib->easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+  lib->easy_setopt(curl, CURLOPT_MAXREDIRS, options.max_redirects);
+  lib->easy_setopt(curl, CURLOPT_FAILONERROR, 1L);
+  lib->easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+  lib->easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+  lib->easy_setopt(curl, CURLOPT_CONNECTTIMEOUT, options.connect_timeout_seconds);
+  lib->easy_setopt(curl, CURLOPT_LOW_SPEED_TIME, options.low_speed_seconds);
+  lib->easy_setopt(curl, CURLOPT_LOW_SPEED_LIMIT, options.low_speed_bytes_per_second);
+  lib->easy_setopt(curl, CURLOPT_SSL_VERIFYPEER, 1L);
+  lib->easy_setopt(curl, CURLOPT_SSL_VERIFYHOST, 2L);
+  lib->easy_setopt(
       curl, CURLOPT_MAXFILESIZE_LARGE,
       static_cast<curl_off_t>(transfer.limit > INT64_MAX ? INT64_MAX : transfer.limit));
-  curl_easy_setopt(curl, CURLOPT_BUFFERSIZE, 512L * 1024L);
-  curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteToFile);
-  curl_easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
-  curl_easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, OpenSocket);
-  curl_easy_setopt(curl, CURLOPT_OPENSOCKETDATA, &transfer);
-  curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
-  curl_easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
-  curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+  lib->easy_setopt(curl, CURLOPT_BUFFERSIZE, 512L * 1024L);
+  lib->easy_setopt(curl, CURLOPT_WRITEFUNCTION, WriteToFile);
+  lib->easy_setopt(curl, CURLOPT_WRITEDATA, &transfer);
+  lib->easy_setopt(curl, CURLOPT_OPENSOCKETFUNCTION, OpenSocket);
+  lib->easy_setopt(curl, CURLOPT_OPENSOCKETDATA, &transfer);
+  lib->easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, OnProgress);
+  lib->easy_setopt(curl, CURLOPT_XFERINFODATA, &transfer);
+  lib->easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
 
-  const CURLcode result = curl_easy_perform(curl);
+  const CURLcode result = lib->easy_perform(curl);
   long status = 0;
-  curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+  lib->easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
   int32_t code = CodeForCurlResult(result, status, transfer);
   if (code == 0 && status >= 400) code = DownloadCodeForHttpStatus(status);
 
-  curl_slist_free_all(headers);
-  curl_easy_cleanup(curl);
+  lib->slist_free_all(headers);
+  lib->easy_cleanup(curl);
   if (close(transfer.fd) != 0 && code == 0) code = kDownloadWriteError;
   if (code != 0) unlink(native_path.c_str());
   return code;

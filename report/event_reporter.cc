@@ -129,11 +129,13 @@ void GatherReportProperties() {
 }
 
 void GatherReportProperties(const std::optional<std::u16string>& channel) {
-  InitHttpClientLibrary();
+  // Nothing here waits on the report thread's work: the HTTP library is
+  // started by the first report's client there, and a new machine
+  // identifier is written to the registry there, ahead of every report.
   using nbase::Utf16ToUtf8;
   HttpClient::SetCommonProperty("appver", Utf16ToUtf8(GetFileVersionText()));
   HttpClient::SetCommonProperty("os", platform::GetPlatformName());
-  HttpClient::SetCommonProperty("imei", Utf16ToUtf8(GetMachineId()));
+  HttpClient::SetCommonProperty("imei", Utf16ToUtf8(GetMachineIdWrittenOn(nbase::kThreadHttp)));
   HttpClient::SetCommonProperty("appname", Utf16ToUtf8(kAppName));
   HttpClient::SetCommonProperty(
       "system", Utf16ToUtf8(platform::GetOsName() + u" " + platform::GetBitnessText()));

@@ -39,8 +39,9 @@ std::string EncodeEventBody(const std::u16string& envelope);
 bool PostEventBody(const std::u16string& envelope);
 
 // Fills the common report properties (the Cookie of every report) and the
-// identity caches; initialises the HTTP library first. Call once on the UI
-// thread during start-up, before anything is reported. The first form reads
+// identity caches; a new machine identifier is written back on thread 6,
+// before any report goes out. Call once on the UI thread during start-up,
+// before anything is reported. The first form reads
 // the channel from the executable; the second takes it (nullopt: no channel
 // resource, sent as "default").
 void GatherReportProperties();

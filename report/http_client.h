@@ -21,9 +21,9 @@ namespace report {
 // The fixed path and query of the reporting endpoint.
 extern const char kReportPathAndQuery[];
 
-// Starts the system's HTTP library process-wide. Call once on the UI thread
-// during start-up, before the first HttpClient exists; later calls do
-// nothing. The result is ignored: a failed start shows up as failed posts.
+// Starts the system's HTTP library process-wide now, rather than at the
+// first HttpClient (which starts it by itself, on the thread that makes it);
+// later calls do nothing. A failed start shows up as failed posts.
 void InitHttpClientLibrary();
 
 class HttpClient {

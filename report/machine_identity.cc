@@ -5,6 +5,7 @@
 #include <mutex>
 
 #include "base/system_time.h"
+#include "base/thread_registry.h"
 #include "base/utf.h"
 #include "platform/embedded_resources.h"
 #include "platform/md5_digest.h"
@@ -104,9 +105,14 @@ std::u16string NewMachineIdentifier(std::string* guid_text) {
   return Md5Hex(text);
 }
 
-std::u16string GetMachineId() {
+namespace {
+
+// The cached identifier; a new one is made when nothing is cached or stored,
+// and then `*made` is set.
+std::u16string MachineId(bool* made) {
   IdentityCache& cache = Cache();
   std::lock_guard<std::mutex> hold(cache.lock);
+  *made = false;
   if (!cache.machine_id.empty()) return cache.machine_id;
   std::u16string stored = platform::ReadRegString(platform::kAppInfoKey, platform::kUniqueIdValue);
   if (!stored.empty()) {
@@ -114,8 +120,30 @@ std::u16string GetMachineId() {
     return cache.machine_id;
   }
   cache.machine_id = NewMachineIdentifier();
-  platform::WriteRegString(platform::kAppInfoKey, platform::kUniqueIdValue, cache.machine_id);
+  *made = true;
   return cache.machine_id;
+}
+
+void WriteMachineId(const std::u16string& id) {
+  platform::WriteRegString(platform::kAppInfoKey, platform::kUniqueIdValue, id);
+}
+
+}  // namespace
+
+std::u16string GetMachineId() {
+  bool made = false;
+  const std::u16string id = MachineId(&made);
+  if (made) WriteMachineId(id);
+  return id;
+}
+
+std::u16string GetMachineIdWrittenOn(nbase::ThreadId writer) {
+  bool made = false;
+  const std::u16string id = MachineId(&made);
+  if (made && !nbase::ThreadRegistry::PostTask(writer, [id] { WriteMachineId(id); })) {
+    WriteMachineId(id);
+  }
+  return id;
 }
 
 std::u16string Md5Hex(std::u16string text) {

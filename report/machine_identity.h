@@ -12,6 +12,8 @@
 #include <cstdint>
 #include <string>
 
+#include "base/thread_ids.h"
+
 namespace report {
 
 // The version recorded in the executable at `path` (empty: the running one),
@@ -23,6 +25,12 @@ std::u16string GetFileVersionText(std::u16string path = std::u16string());
 // empty; otherwise a new one (see NewMachineIdentifier) that is written back.
 // The registry is read once per process.
 std::u16string GetMachineId();
+
+// The same for the start-up, whose window should not wait for a disk: a new
+// identifier is cached and returned at once, and written back by a task
+// posted to `writer` (at once, on this thread, when that thread is not
+// there). Reports posted to the same thread afterwards go out after it.
+std::u16string GetMachineIdWrittenOn(nbase::ThreadId writer);
 
 // A fresh identifier: MD5 (Md5Hex) of a new random GUID's braced text. When
 // `guid_text` is given it receives that text.

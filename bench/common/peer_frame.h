@@ -11,8 +11,10 @@
 namespace bench {
 
 // Draws `text` on white at 20,20 into a 600 x 400 frame and presents it in
-// `window`. False when the window has no surface.
-inline bool PresentTextLineFrame(SDL_Window* window, const char* text) {
+// `window`; `painted` runs between drawing and presenting. False when the
+// window has no surface.
+inline bool PresentTextLineFrame(SDL_Window* window, const char* text,
+                                 void (*painted)() = nullptr) {
   SDL_Surface* target = SDL_GetWindowSurface(window);
   if (!target) return false;
   cairo_surface_t* frame = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 600, 400);
@@ -28,6 +30,7 @@ inline bool PresentTextLineFrame(SDL_Window* window, const char* text) {
   cairo_move_to(cr, 20, 20);
   pango_cairo_show_layout(cr, layout);
   g_object_unref(layout);
+  if (painted) painted();
   cairo_destroy(cr);
   cairo_surface_flush(frame);
   SDL_LockSurface(target);

@@ -48,6 +48,18 @@ std::string_view NextWord(std::string_view* text) {
   return word;
 }
 
+// The time of a "<what> at <ms> ms" line.
+std::optional<double> TimeMarkMs(std::string_view line, std::string_view* what) {
+  const size_t at = line.rfind(" at ");
+  if (at == std::string_view::npos || line.size() < 3 || line.substr(line.size() - 3) != " ms") {
+    return std::nullopt;
+  }
+  *what = line.substr(0, at);
+  return ParseNumber(line.substr(at + 4, line.size() - 3 - (at + 4)));
+}
+
+constexpr std::string_view kFirstFrame = "first frame presented";
+
 }  // namespace
 
 std::map<std::string, double> BenchOutput::ParseMetrics(std::string_view text) {
@@ -65,11 +77,25 @@ std::map<std::string, double> BenchOutput::ParseMetrics(std::string_view text) {
 std::optional<double> BenchOutput::FirstFrameMs(std::string_view text) {
   std::optional<double> found;
   ForEachLine(text, [&found](std::string_view line) {
-    if (found || !ConsumePrefix(&line, "first frame presented at ")) return;
-    if (line.size() < 3 || line.substr(line.size() - 3) != " ms") return;
-    found = ParseNumber(line.substr(0, line.size() - 3));
+    std::string_view what;
+    const std::optional<double> ms = TimeMarkMs(line, &what);
+    if (!found && ms && what == kFirstFrame) found = ms;
   });
   return found;
+}
+
+BenchOutput::StartupStepList BenchOutput::StartupSteps(std::string_view text) {
+  StartupStepList steps;
+  ForEachLine(text, [&steps](std::string_view line) {
+    std::string_view what;
+    const std::optional<double> ms = TimeMarkMs(line, &what);
+    if (!ms || (what != kFirstFrame && what.substr(0, 8) != "startup ")) return;
+    for (const auto& step : steps) {
+      if (step.first == what) return;
+    }
+    steps.emplace_back(std::string(what), *ms);
+  });
+  return steps;
 }
 
 std::vector<BenchOutput::StallLine> BenchOutput::ParseStallLines(std::string_view text) {

@@ -13,7 +13,10 @@
 #include <memory>
 #include <sstream>
 
+#include "base/misc_thread.h"
+#include "base/thread_registry.h"
 #include "base/utf.h"
+#include "base/waitable_event.h"
 #include "gtest/gtest.h"
 #include "platform/file_system.h"
 #include "platform/registry.h"
@@ -94,6 +97,31 @@ TEST_F(InstallerConfigTest, ChannelDecidesRecordAndAddress) {
               u"http://www.varnikpdf.com/caller?c=site&a=downloadPackage&coopcom=zorv&channel=" +
                   c.channel);
   }
+}
+
+// At start-up the channel record is written by the worker thread, so the
+// window does not wait for the disk; without that thread it is written at
+// once. (This test program carries no channel: "default".)
+TEST_F(InstallerConfigTest, StartUpWritesTheChannelRecordOnTheWorkerOrAtOnce) {
+  auto recorded = [] {
+    return platform::ReadRegString(platform::kAppInfoKey, platform::kInstallerChannelValue);
+  };
+  const InstallerConfig at_once = InstallerConfig::ComputeWritingOn(nbase::kThreadMisc);
+  EXPECT_EQ(at_once.channel, u"default");
+  EXPECT_EQ(recorded(), u"default");
+
+  ASSERT_EQ(platform::WriteRegString(platform::kAppInfoKey, platform::kInstallerChannelValue,
+                                     u"before"),
+            0);
+  nbase::MiscThread worker(nbase::kThreadMisc, "Global Misc Thread");
+  ASSERT_TRUE(worker.Start());
+  const InstallerConfig later = InstallerConfig::ComputeWritingOn(nbase::kThreadMisc);
+  EXPECT_EQ(later.package_url, at_once.package_url);
+  nbase::WaitableEvent drained;
+  ASSERT_TRUE(nbase::ThreadRegistry::PostTask(nbase::kThreadMisc, [&] { drained.Signal(); }));
+  ASSERT_TRUE(drained.TimedWait(20000));
+  EXPECT_EQ(recorded(), u"default");
+  worker.Stop();
 }
 
 TEST_F(InstallerConfigTest, ServerHostVariablePointsAddressAtLoopback) {

@@ -63,6 +63,39 @@ TEST(Utf8ToUtf16, EmptiesTheWholeResultOnTruncatedOrIllegalInput) {
   for (const auto& c : name_and_input) EXPECT_EQ(Utf8ToUtf16(c[1]), u"") << c[0];
 }
 
+// The decoder takes ASCII in blocks of sixteen and eight bytes: every case,
+// valid or not, must give the same answer wherever it falls in a block.
+TEST(Utf8ToUtf16, SameAnswerAtEveryPlaceInTheAsciiBlocks) {
+  const struct {
+    std::string input;
+    std::u16string expected;  // empty: the whole result is empty
+  } cases[] = {
+      {"\xE8\xBD\xAC", u"转"},
+      {"\xC3\xA9", u"\x00E9"},
+      {"\xF0\x9F\x98\x80", u"\xD83D\xDE00"},
+      {"\xED\xA0\x80", u"\xFFFD"},
+      {"\xE8\xBD\xAC\xE6\x8D\xA2x\xC3\xA9", u"转换x\x00E9"},
+      {"\xE8\xBD", u""},
+      {"\x80", u""},
+      {"\xFF", u""},
+  };
+  for (const auto& c : cases) {
+    for (size_t before = 0; before <= 33; ++before) {
+      for (size_t after : {size_t{0}, size_t{1}, size_t{7}, size_t{16}}) {
+        const std::string input = std::string(before, 'a') + c.input + std::string(after, 'b');
+        const std::u16string expected =
+            c.expected.empty() ? u""
+                               : std::u16string(before, u'a') + c.expected +
+                                     std::u16string(after, u'b');
+        ASSERT_EQ(Utf8ToUtf16(input), expected) << before << " + " << after;
+        std::u16string buffer(input.size(), u'?');
+        const size_t length = DecodeUtf8(input, buffer.data());
+        ASSERT_EQ(length == kInvalidUtf8, c.expected.empty());
+      }
+    }
+  }
+}
+
 TEST(Utf8ToUtf16, RoundTripsEveryScalarValueThroughUtf16ToUtf8) {
   for (char32_t c = 1; c <= 0x10FFFF; c += (c < 0x3000 ? 1 : 97)) {
     if (c >= 0xD800 && c <= 0xDFFF) continue;

@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "bench/table/bench_output.h"
 #include "bench/table/child_process.h"
@@ -72,6 +73,40 @@ TEST(MeasuredProcessTest, InstallerNotesItsFirstFrameAfterItsStartAndOnlyOnce) {
   EXPECT_EQ(output.find("first frame presented"), output.rfind("first frame presented"));
   // The stall meter is off unless asked for.
   EXPECT_TRUE(BenchOutput::ParseStallLines(output).empty());
+}
+
+// The breakdown lines the rows up by step name: a step renamed or moved in
+// either program would silently leave a row empty or wrong.
+TEST(MeasuredProcessTest, InstallerAndPeerWriteTheirStartupStepsInOrderBeforeTheFirstFrame) {
+  InstallerEnvironment home;
+  ChildProcess installer({VARNIK_SETUP_EXE}, home.Variables({}));
+  ChildProcess peer({VARNIK_PEER_EXE, "--exit"}, {{"SDL_VIDEODRIVER", "dummy"}});
+  ASSERT_TRUE(installer.Start());
+  ASSERT_TRUE(installer.WaitForOutput(&HasFirstFrame, kDeadline)) << installer.Output();
+  ASSERT_TRUE(peer.Start());
+  ASSERT_TRUE(peer.WaitForExit(kDeadline));
+  installer.Stop(SIGTERM, kDeadline);
+
+  const std::vector<std::string> expected = {
+      "startup main", "startup backend up", "startup report properties", "startup skin opened",
+      "startup style and strings", "startup configuration", "startup window laid out",
+      "startup native window created", "startup first paint", "first frame presented"};
+  const auto steps = BenchOutput::StartupSteps(installer.Output());
+  std::vector<std::string> names;
+  double previous_ms = installer.started_ms();
+  for (const auto& [name, at_ms] : steps) {
+    names.push_back(name);
+    EXPECT_GE(at_ms, previous_ms) << name;
+    previous_ms = at_ms;
+  }
+  EXPECT_EQ(names, expected) << installer.Output();
+
+  size_t next = 0;  // the peer's steps are some of the installer's, in the same order
+  for (const auto& [name, at_ms] : BenchOutput::StartupSteps(peer.Output())) {
+    while (next < expected.size() && expected[next] != name) ++next;
+    EXPECT_LT(next, expected.size()) << name << " is not an installer step in that order";
+  }
+  EXPECT_EQ(BenchOutput::StartupSteps(peer.Output()).size(), 5u) << peer.Output();
 }
 
 TEST(MeasuredProcessTest, InstallerWithoutDebugOutputPrintsNoFrameLine) {

@@ -1,6 +1,7 @@
 #include "platform/registry.h"
 
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -54,6 +55,30 @@ TEST_F(RegistryTest, WriteCreatesKeyAndStoresTerminator) {
   ASSERT_EQ(key.EnumKey(0, &name), kErrorSuccess);
   EXPECT_EQ(name, u"dudidiruvovo");
   EXPECT_EQ(key.EnumKey(1, &name), kErrorNoMoreItems);
+}
+
+// Each rewrite costs two fsyncs; only a real change may cost them.
+TEST_F(RegistryTest, WritesThatChangeNothingLeaveTheFileAlone) {
+  ASSERT_EQ(WriteRegString(kAppInfoKey, kInstallerChannelValue, u"zorv_seo_link"), 0);
+  // A rewrite replaces the file by rename, so it shows as a new inode.
+  auto inode = [this] {
+    struct stat st {};
+    return stat(HivePath().c_str(), &st) == 0 ? st.st_ino : 0;
+  };
+  const auto first = inode();
+  ASSERT_NE(first, 0u);
+  ASSERT_EQ(WriteRegString(kAppInfoKey, kInstallerChannelValue, u"zorv_seo_link"), 0);
+  RegKey key;
+  ASSERT_EQ(key.Create(RegRoot::kCurrentUser, kAppInfoKey, kKeyWrite), kErrorSuccess);
+  EXPECT_EQ(inode(), first);  // not replaced
+
+  ASSERT_EQ(WriteRegString(kAppInfoKey, kInstallerChannelValue, u"upgrade"), 0);
+  EXPECT_NE(inode(), first);
+  EXPECT_EQ(ReadRegString(kAppInfoKey, kInstallerChannelValue), u"upgrade");
+  // A key the hive lacks is a change as well.
+  const auto second = inode();
+  ASSERT_EQ(key.Create(RegRoot::kCurrentUser, u"Software\\Other", kKeyWrite), kErrorSuccess);
+  EXPECT_NE(inode(), second);
 }
 
 TEST_F(RegistryTest, KeyPathsAndValueNamesIgnoreAsciiCase) {

@@ -130,6 +130,7 @@ TEST(ResourceTableTest, DamagedTablesCountAsAbsent) {
     EXPECT_FALSE(ResourceTable::Parse(damaged, &read, &program_size));
     EXPECT_EQ(program_size, damaged.size());
   }
+
 }
 
 TEST(ResourceTableTest, TestExecutableHasNoTable) {

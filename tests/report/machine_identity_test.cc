@@ -6,7 +6,10 @@
 #include <set>
 #include <string>
 
+#include "base/misc_thread.h"
+#include "base/thread_registry.h"
 #include "base/utf.h"
+#include "base/waitable_event.h"
 #include "platform/registry.h"
 #include "tests/report/report_server.h"
 
@@ -110,6 +113,28 @@ TEST_F(MachineIdentityTest, RegistryIsReadOncePerProcess) {
   StoreId(u"");
   EXPECT_EQ(GetMachineId(), u"FIRST");
   EXPECT_EQ(StoredId(), u"");  // Nothing was written again either.
+}
+
+// At start-up a new identifier is written by the report thread, so the
+// window does not wait for the disk; without that thread it is written at
+// once. Either way it is the one handed out, and it is written.
+TEST_F(MachineIdentityTest, StartUpIdentifierIsWrittenOnTheReportThreadOrAtOnce) {
+  const std::u16string at_once = GetMachineIdWrittenOn(nbase::kThreadHttp);  // no such thread
+  EXPECT_TRUE(IsUpperHex32(at_once));
+  EXPECT_EQ(StoredId(), at_once);
+
+  ResetIdentityCachesForTesting();
+  StoreId(u"");
+  nbase::MiscThread writer(nbase::kThreadHttp, "http Thread");
+  ASSERT_TRUE(writer.Start());
+  const std::u16string later = GetMachineIdWrittenOn(nbase::kThreadHttp);
+  EXPECT_NE(later, at_once);
+  EXPECT_EQ(GetMachineId(), later);  // cached, whatever the disk holds yet
+  nbase::WaitableEvent done;
+  ASSERT_TRUE(nbase::ThreadRegistry::PostTask(nbase::kThreadHttp, [&done] { done.Signal(); }));
+  ASSERT_TRUE(done.TimedWait(20000));
+  EXPECT_EQ(StoredId(), later);
+  writer.Stop();
 }
 
 }  // namespace

@@ -1,5 +1,10 @@
 #include "ui/backend/sdl_native_window.h"
 
+#include "tests/ui_backend/pixel_support.h"
+#include "ui/backend/image_cache.h"
+#include "ui/backend/window_screenshot.h"
+
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -372,6 +377,51 @@ TEST_F(NativeWindowTest, RepaintsOnlyWhenTheTreeChanged) {
   loop_.PostTask([this] { title_->SetText(u"已经安装"); });
   RunUntilIdle();
   EXPECT_EQ(native_.frames_drawn(), frames + 1);
+}
+
+// What the window shows, read back from its surface.
+std::vector<uint8_t> ShownPixels(SDL_Window* window) {
+  SDL_Surface* surface = SDL_GetWindowSurface(window);
+  std::vector<uint8_t> pixels;
+  if (!surface) return pixels;
+  SDL_LockSurface(surface);
+  const auto* data = static_cast<const uint8_t*>(surface->pixels);
+  const size_t row = static_cast<size_t>(surface->w) * surface->format->BytesPerPixel;
+  for (int y = 0; y < surface->h; ++y) {
+    pixels.insert(pixels.end(), data + y * surface->pitch, data + y * surface->pitch + row);
+  }
+  SDL_UnlockSurface(surface);
+  return pixels;
+}
+
+// A change redraws only the place it concerns, and what the window shows
+// afterwards is what a whole new frame shows.
+TEST_F(NativeWindowTest, ChangesRedrawOnlyTheirPlaceAndShowWhatAWholeFrameShows) {
+  RunUntilIdle();
+  const Rect whole{0, 0, 300, 200};
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    Rect expected;  // the part the frame draws
+  } steps[] = {
+      {"hover", [this] { PushMouse(SDL_MOUSEMOTION, 60, 75); }, Rect{20, 60, 100, 90}},
+      {"move", [this] { button_->SetAttribute(u"margin", u"40,70,0,0"); },
+       Rect{20, 60, 120, 100}},  // the old place and the new one
+      {"text", [this] { title_->SetText(u"安装提示"); }, Rect{0, 0, 300, 40}},
+      {"hide", [this] { edit_->SetVisible(false); }, Rect{20, 100, 220, 180}},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    const uint64_t frames = native_.frames_drawn();
+    loop_.PostTask(step.change);
+    RunUntilIdle();
+    ASSERT_GT(native_.frames_drawn(), frames);
+    EXPECT_EQ(native_.last_painted_rect(), step.expected);
+    const std::vector<uint8_t> shown = ShownPixels(native_.sdl_window());
+    native_.PaintNow();
+    EXPECT_EQ(native_.last_painted_rect(), whole);
+    EXPECT_TRUE(shown == ShownPixels(native_.sdl_window()));
+  }
 }
 
 TEST_F(NativeWindowTest, CaptionDragsExceptOverControlsThatTakeClicks) {

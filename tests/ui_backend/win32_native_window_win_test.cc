@@ -138,6 +138,20 @@ class Win32NativeWindowTest : public ::testing::Test {
     return color;
   }
 
+  // Every pixel of the last frame, as drawn.
+  std::vector<Gdiplus::ARGB> FramePixels() {
+    Gdiplus::Bitmap* frame = native_.last_frame();
+    std::vector<Gdiplus::ARGB> pixels;
+    for (UINT y = 0; y < frame->GetHeight(); ++y) {
+      for (UINT x = 0; x < frame->GetWidth(); ++x) {
+        Gdiplus::Color color;
+        frame->GetPixel(static_cast<INT>(x), static_cast<INT>(y), &color);
+        pixels.push_back(color.GetValue());
+      }
+    }
+    return pixels;
+  }
+
   nbase::MessageLoop loop_{nbase::MessageLoop::kUI};
   GdiplusTextMeasurer measurer_;
   Window window_;
@@ -302,7 +316,7 @@ TEST_F(Win32NativeWindowTest, CloseRequestsReachTheCloseHandlerWithTheirCode) {
   EXPECT_TRUE(IsWindow(native_.hwnd()));  // the handler decides
 }
 
-TEST_F(Win32NativeWindowTest, RepaintsOnlyWhenTheTreeChangedAndResizeKeepsThePosition) {
+TEST_F(Win32NativeWindowTest, RepaintsOnlyWhatChangedWhenTheTreeChangedAndResizeKeepsThePosition) {
   PostMouse(WM_MOUSEMOVE, 250, 190);
   RunUntilIdle();
   const uint64_t frames = native_.frames_drawn();
@@ -314,6 +328,13 @@ TEST_F(Win32NativeWindowTest, RepaintsOnlyWhenTheTreeChangedAndResizeKeepsThePos
   loop_.PostTask([this] { title_->SetText(u"已经安装"); });
   RunUntilIdle();
   EXPECT_EQ(native_.frames_drawn(), frames + 1);
+  // Only the label was drawn again, into the kept frame: the frame is the
+  // one a whole repaint gives, pixel for pixel (the shadow included).
+  EXPECT_EQ(native_.last_painted_rect(), title_->GetPos());
+  const std::vector<Gdiplus::ARGB> partial = FramePixels();
+  native_.PaintNow();
+  EXPECT_EQ(native_.last_painted_rect(), (Rect{0, 0, 300, 200}));
+  EXPECT_TRUE(partial == FramePixels()) << "the partial frame differs from a whole one";
 
   const Point before = native_.GetPosition();
   native_.Resize(Size{360, 240});

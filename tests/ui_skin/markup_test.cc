@@ -141,6 +141,24 @@ TEST(MarkupTest, DecodesEntitiesInValuesAndTexts) {
   EXPECT_EQ(node.GetAttributeCount(), 2);
 }
 
+// Values and texts are searched for their end and for entities eight units
+// at a time: both must be found wherever they fall.
+TEST(MarkupTest, EntitiesAndEndsAreFoundAtEveryPlace) {
+  for (size_t before = 0; before <= 20; ++before) {
+    for (size_t after = 0; after <= 10; ++after) {
+      const std::u16string a(before, u'a');
+      const std::u16string b(after, u'b');
+      Markup markup;
+      ASSERT_TRUE(markup.LoadFromString(u"<e v=\"" + a + u"&quot;" + b + u"\" w=\"" + a +
+                                        u"\">" + b + u"&lt;" + a + u"</e>"));
+      const MarkupNode e = markup.GetRoot();
+      EXPECT_EQ(e.GetAttributeValue(u"v"), a + u"\"" + b) << before << " " << after;
+      EXPECT_EQ(e.GetAttributeValue(u"w"), a);
+      EXPECT_EQ(e.GetValue(), b + u"<" + a);
+    }
+  }
+}
+
 TEST(MarkupTest, EntityShortenedValuesKeepLaterAttributes) {
   Markup markup;
   ASSERT_TRUE(markup.LoadFromString(u"<a x=\"&quot;&quot;&quot;\" y=\"2\"/>"));

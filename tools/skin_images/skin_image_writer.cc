@@ -1,9 +1,48 @@
 #include "tools/skin_images/skin_image_writer.h"
 
 #include <filesystem>
+#include <fstream>
 #include <system_error>
 
+#include "tools/skin_images/png_recoder.h"
+
 namespace skin_tools {
+
+namespace {
+
+cairo_status_t AppendBytes(void* closure, const unsigned char* data, unsigned int length) {
+  static_cast<std::string*>(closure)->append(reinterpret_cast<const char*>(data), length);
+  return CAIRO_STATUS_SUCCESS;
+}
+
+// cairo chooses the colour type and the samples (opaque images as RGB); the
+// recoder only changes how the rows are stored.
+bool WritePng(cairo_surface_t* surface, const std::string& path, std::string* error) {
+  std::string drawn;
+  cairo_status_t status = cairo_surface_status(surface);
+  if (status == CAIRO_STATUS_SUCCESS) {
+    status = cairo_surface_write_to_png_stream(surface, &AppendBytes, &drawn);
+  }
+  if (status != CAIRO_STATUS_SUCCESS) {
+    *error = "cannot write " + path + ": " + cairo_status_to_string(status);
+    return false;
+  }
+  std::string stored;
+  if (!PngRecoder::Unfiltered(drawn, &stored)) {
+    *error = "cannot recode " + path;
+    return false;
+  }
+  std::ofstream file(path, std::ios::binary | std::ios::trunc);
+  file << stored;
+  file.close();
+  if (!file) {
+    *error = "cannot write " + path;
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
 
 cairo_surface_t* SkinImageWriter::Render(const SkinImage& image, int percent) {
   const int width = SkinImageCatalog::ScaledWidth(image, percent);
@@ -30,14 +69,9 @@ int SkinImageWriter::WriteVariant(const std::string& theme_dir, int percent, std
       return 1;
     }
     cairo_surface_t* surface = Render(image, percent);
-    const cairo_status_t status = cairo_surface_status(surface) == CAIRO_STATUS_SUCCESS
-                                      ? cairo_surface_write_to_png(surface, path.c_str())
-                                      : cairo_surface_status(surface);
+    const bool written = WritePng(surface, path.string(), error);
     cairo_surface_destroy(surface);
-    if (status != CAIRO_STATUS_SUCCESS) {
-      *error = "cannot write " + path.string() + ": " + cairo_status_to_string(status);
-      return 1;
-    }
+    if (!written) return 1;
   }
   return 0;
 }

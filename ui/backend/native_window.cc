@@ -1,8 +1,5 @@
 #include "ui/backend/native_window.h"
 
-#include <chrono>
-#include <cstdio>
-
 #include "platform/debug_output.h"
 #include "ui/core/control.h"
 #include "ui/core/window.h"
@@ -59,34 +56,41 @@ void NativeWindow::FinalClose(uint32_t code) {
 
 bool NativeWindow::PaintIfNeeded() {
   if (!IsVisible()) return false;
-  const bool changed = !ever_painted_ || window_->PaintRequests() != painted_requests_ ||
-                       window_->IsLayoutDirty() || window_->GetClientSize() != painted_size_;
-  if (!changed) return false;
-  PaintNow();
+  window_->LayoutIfNeeded();  // a control that moved asks for its old and new place
+  const Size size = window_->GetClientSize();
+  if (!ever_painted_ || size != painted_size_) {
+    Paint(Rect());
+    return true;
+  }
+  if (window_->PaintRequests() == painted_requests_) return false;
+  const Rect damage = window_->GetInvalidRect();
+  if (damage.IsEmpty()) {
+    // Asked for, but nothing visible changed (a control without a place).
+    painted_requests_ = window_->PaintRequests();
+    window_->ClearInvalid();
+    return false;
+  }
+  Paint(damage);
   return true;
 }
 
-void NativeWindow::FramePresented() {
+void NativeWindow::FramePresented(const Rect& painted) {
   painted_requests_ = window_->PaintRequests();
+  window_->ClearInvalid();
   painted_size_ = window_->GetClientSize();
   ever_painted_ = true;
+  last_painted_rect_ = painted;
   ++frames_drawn_;
-  NoteFirstFrameOfProcess();
+  NoteStartupStep("first frame presented");
 }
 
-void NativeWindow::NoteFirstFrameOfProcess() {
-  // The start-up time of the process is measured from outside against this
-  // line: the steady clock is CLOCK_MONOTONIC, which every process shares.
-  static bool noted = false;
-  if (noted) return;
-  noted = true;
-  if (!platform::IsDebugOutputEnabled()) return;
-  const double now_ms = std::chrono::duration<double, std::milli>(
-                            std::chrono::steady_clock::now().time_since_epoch())
-                            .count();
-  char line[96];
-  std::snprintf(line, sizeof line, "first frame presented at %.3f ms\n", now_ms);
-  platform::DebugOutput(std::string_view(line));
+void NativeWindow::NoteStartupStep(std::string_view step) {
+  // Only up to the process's first frame: the start-up is measured from
+  // outside against these lines.
+  static bool process_started_up = false;
+  if (process_started_up) return;
+  if (step == "first frame presented") process_started_up = true;
+  platform::DebugTimeMark(step);
 }
 
 bool NativeWindow::IsDragPoint(Point point) const {

@@ -12,16 +12,23 @@
 //    composition shown at the edit field's caret), so a disabled framework
 //    window ignores input. Ctrl+V, Ctrl+C and Ctrl+X work on the focused
 //    edit field's selection through the system clipboard.
-//  - Painting happens only when needed: after every window-system event it
-//    handled and after every task of the UI loop, it compares the framework
-//    window's repaint count and layout state with what it last drew and
-//    repaints only on a change; an idle window draws nothing.
+//  - Painting happens only when needed, and only what changed: after every
+//    window-system event it handled and after every task of the UI loop, it
+//    lays the framework window out when needed and compares its repaint
+//    count with what it last drew; on a change the backend repaints the
+//    window's invalid rectangle (what controls asked for, or everything
+//    after a window-wide request, a new size or the first frame) - or more,
+//    where its window system keeps no frame - and presents it. A progress
+//    tick redraws the bar and its label, not the window; an idle window
+//    draws nothing and costs no CPU.
 //  - RequestClose(code) posts the final close to the UI loop; it then
 //    reaches the close handler with the code. The window system's own close
 //    request (Alt+F4, the task bar) arrives the same way with code 0.
-//  - The first frame of the process writes "first frame presented at <ms>
-//    ms" (the steady clock: CLOCK_MONOTONIC on Linux) as diagnostic output
-//    (VARNIK_DEBUG=1), for start-up measurements from outside.
+//  - Up to the first frame of the process, the steps of the first window
+//    write "<step> at <ms> ms" (the steady clock: CLOCK_MONOTONIC on Linux)
+//    as diagnostic output (VARNIK_DEBUG=1), for start-up measurements from
+//    outside: "startup window laid out", "startup native window created",
+//    "startup first paint", "first frame presented".
 // UI thread only.
 #pragma once
 
@@ -29,6 +36,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "base/message_loop.h"
 #include "base/weak_callback.h"
@@ -87,12 +95,14 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
   void RequestClose(uint32_t code);
   void SetCloseHandler(CloseHandler handler) { close_handler_ = std::move(handler); }
 
-  // Repaints now when the tree changed since the last frame; true when a
-  // frame was drawn.
+  // Repaints now what changed since the last frame; true when a frame was
+  // drawn.
   bool PaintIfNeeded();
   // Repaints everything now.
-  virtual void PaintNow() = 0;
+  void PaintNow() { Paint(Rect()); }
   uint64_t frames_drawn() const { return frames_drawn_; }
+  // The part of the window the last frame drew (tests, benchmarks).
+  const Rect& last_painted_rect() const { return last_painted_rect_; }
   // IME composition text shown at the caret while the user composes.
   const std::u16string& GetCompositionText() const { return composition_; }
 
@@ -111,8 +121,14 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
   void Attach(NativeWindow* owner);
   // Stops it again; called by Destroy.
   void Detach();
-  // Bookkeeping after a frame reached the screen.
-  void FramePresented();
+  // Draws `damage` (the client area's part that changed; all of it when
+  // empty), or more, and presents it; then calls FramePresented.
+  virtual void Paint(Rect damage) = 0;
+  // Bookkeeping after a frame that drew `painted` (client coordinates)
+  // reached the screen.
+  void FramePresented(const Rect& painted);
+  // Writes a start-up step's time mark, up to the process's first frame.
+  static void NoteStartupStep(std::string_view step);
   // Clipboard keys of the focused edit field: paste replaces the selection,
   // copy takes the selection, cut also removes it. True when `key` (with
   // Ctrl held) was one of them and an edit field has the focus.
@@ -129,7 +145,6 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
 
  private:
   void FinalClose(uint32_t code);
-  static void NoteFirstFrameOfProcess();
 
   NativeWindow* owner_ = nullptr;
   nbase::MessageLoop* loop_ = nullptr;
@@ -139,6 +154,7 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
   bool ever_painted_ = false;
   Size painted_size_;
   uint64_t frames_drawn_ = 0;
+  Rect last_painted_rect_;
   std::u16string composition_;
 };
 

@@ -60,6 +60,7 @@ bool SdlNativeWindow::Create(NativeWindow* owner, const std::string& title) {
     return false;
   }
   window_->LayoutIfNeeded();
+  NoteStartupStep("startup window laid out");
   Size size = window_->GetInitialSize();
   if (size.cx <= 0 || size.cy <= 0) size = window_->GetClientSize();
   size.cx = std::max(1, size.cx);
@@ -71,6 +72,7 @@ bool SdlNativeWindow::Create(NativeWindow* owner, const std::string& title) {
     set_last_error(SDL_GetError());
     return false;
   }
+  NoteStartupStep("startup native window created");
   sdl_window_id_ = SDL_GetWindowID(sdl_window_);
   // Windows of one build are all of its backend.
   auto* sdl_owner = static_cast<SdlNativeWindow*>(owner);
@@ -85,6 +87,11 @@ bool SdlNativeWindow::Create(NativeWindow* owner, const std::string& title) {
 }
 
 void SdlNativeWindow::Destroy() {
+  if (frame_) {
+    cairo_surface_destroy(frame_);
+    frame_ = nullptr;
+  }
+  painted_surface_ = nullptr;
   if (!sdl_window_) return;
   Detach();
   SdlBackend::UnregisterWindow(sdl_window_id_);
@@ -158,34 +165,88 @@ void SdlNativeWindow::SetOpacity(float opacity) {
   if (sdl_window_) SDL_SetWindowOpacity(sdl_window_, std::clamp(opacity, 0.0f, 1.0f));
 }
 
-void SdlNativeWindow::PaintNow() {
+namespace {
+
+// Whether the window's pixels are laid out as cairo's ARGB32 (32 bits, blue
+// first, the top byte alpha or unused): cairo can then draw into them.
+bool CairoCanDrawInto(const SDL_Surface* surface) {
+  const uint32_t format = surface->format->format;
+  return (format == SDL_PIXELFORMAT_ARGB8888 || format == SDL_PIXELFORMAT_RGB888) &&
+         surface->pitch % 4 == 0;
+}
+
+}  // namespace
+
+void SdlNativeWindow::Paint(Rect damage) {
   if (!sdl_window_) return;
   window_->LayoutIfNeeded();
   SDL_Surface* target = SDL_GetWindowSurface(sdl_window_);
   if (!target) return;
   const int w = target->w;
   const int h = target->h;
-  cairo_surface_t* frame = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
-  if (cairo_surface_status(frame) != CAIRO_STATUS_SUCCESS) {
-    cairo_surface_destroy(frame);
+  // Usually cairo draws straight into the window's pixels, which keep the
+  // last frame; other layouts take a frame of our own and a conversion.
+  const bool direct = CairoCanDrawInto(target);
+  bool fresh = target != painted_surface_ || Size{w, h} != painted_surface_size_;
+  if (direct) {
+    if (frame_) cairo_surface_destroy(frame_);
+    frame_ = nullptr;
+  } else if (!frame_ || cairo_image_surface_get_width(frame_) != w ||
+             cairo_image_surface_get_height(frame_) != h) {
+    if (frame_) cairo_surface_destroy(frame_);
+    frame_ = cairo_image_surface_create(CAIRO_FORMAT_ARGB32, w, h);
+    fresh = true;
+  }
+  if (!direct && cairo_surface_status(frame_) != CAIRO_STATUS_SUCCESS) {
+    cairo_surface_destroy(frame_);
+    frame_ = nullptr;
     return;
   }
-  cairo_t* cr = cairo_create(frame);
+  if (fresh) damage = Rect();  // pixels that hold no frame of ours yet
+  const Rect whole{0, 0, w, h};
+  const bool partial = !damage.IsEmpty() && damage != whole;
+  const Rect area = partial ? Intersect(damage, whole) : whole;
+
+  SDL_LockSurface(target);
+  cairo_surface_t* canvas =
+      direct ? cairo_image_surface_create_for_data(static_cast<unsigned char*>(target->pixels),
+                                                   CAIRO_FORMAT_ARGB32, w, h, target->pitch)
+             : cairo_surface_reference(frame_);
+  cairo_t* cr = cairo_create(canvas);
+  if (partial) {
+    cairo_rectangle(cr, area.left, area.top, area.Width(), area.Height());
+    cairo_clip(cr);
+  }
   // Where the window system shows no translucency the edge stays clean:
   // undrawn pixels are the window's background, opaque.
   cairo_set_source_rgb(cr, 1, 1, 1);
   cairo_paint(cr);
-  renderer_.PaintWindow(cr, window_);
+  renderer_.PaintWindow(cr, window_, partial ? area : Rect());
+  NoteStartupStep("startup first paint");
   cairo_destroy(cr);
-  cairo_surface_flush(frame);
-  SDL_LockSurface(target);
-  SDL_ConvertPixels(w, h, SDL_PIXELFORMAT_ARGB8888, cairo_image_surface_get_data(frame),
-                    cairo_image_surface_get_stride(frame), target->format->format, target->pixels,
-                    target->pitch);
+  cairo_surface_flush(canvas);
+  if (!direct) {
+    const int stride = cairo_image_surface_get_stride(frame_);
+    const unsigned char* pixels = cairo_image_surface_get_data(frame_) +
+                                  static_cast<ptrdiff_t>(area.top) * stride + area.left * 4;
+    SDL_ConvertPixels(area.Width(), area.Height(), SDL_PIXELFORMAT_ARGB8888, pixels, stride,
+                      target->format->format,
+                      static_cast<unsigned char*>(target->pixels) +
+                          static_cast<ptrdiff_t>(area.top) * target->pitch +
+                          area.left * target->format->BytesPerPixel,
+                      target->pitch);
+  }
+  cairo_surface_destroy(canvas);
   SDL_UnlockSurface(target);
-  cairo_surface_destroy(frame);
-  SDL_UpdateWindowSurface(sdl_window_);
-  FramePresented();
+  if (partial) {
+    const SDL_Rect rect{area.left, area.top, area.Width(), area.Height()};
+    SDL_UpdateWindowSurfaceRects(sdl_window_, &rect, 1);
+  } else {
+    SDL_UpdateWindowSurface(sdl_window_);
+  }
+  painted_surface_ = target;
+  painted_surface_size_ = Size{w, h};
+  FramePresented(area);
 }
 
 SDL_HitTestResult SdlNativeWindow::HitTest(SDL_Window*, const SDL_Point* point, void* data) {

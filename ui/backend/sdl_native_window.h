@@ -2,9 +2,11 @@
 //
 // The caption drags through SDL's hit test; SDL's input events, routed here
 // by SdlBackend by window id, become the framework window's input calls;
-// the control tree is painted with the cairo Renderer into a buffer copied
-// to the SDL window's surface. Where the window system shows no
-// translucency, undrawn pixels are the window's background, opaque.
+// the control tree is painted with the cairo Renderer straight into the SDL
+// window's surface, which keeps the last frame, so only the invalid part is
+// drawn and presented (a surface cairo cannot draw into gets a frame of its
+// own and a conversion). Where the window system shows no translucency,
+// undrawn pixels are the window's background, opaque.
 #pragma once
 
 #include <SDL.h>
@@ -47,7 +49,6 @@ class SdlNativeWindow : public NativeWindow {
   void Resize(Size size) override;
   Point GetPosition() const override;
   void SetOpacity(float opacity) override;
-  void PaintNow() override;
 
   // The SDL events of this window (SdlBackend routes them here).
   void HandleEvent(const SDL_Event& event);
@@ -58,6 +59,7 @@ class SdlNativeWindow : public NativeWindow {
   void HandleText(const char* utf8);
   // Shows the pointer the control under it asks for, when that changed.
   void UpdateCursor();
+  void Paint(Rect damage) override;
   std::u16string ReadClipboardText() override;
   void WriteClipboardText(const std::u16string& text) override;
 
@@ -66,6 +68,12 @@ class SdlNativeWindow : public NativeWindow {
   int32_t shown_cursor_type_ = 0;  // the arrow
   ImageCache images_;
   Renderer renderer_{&images_};
+  // The window's pixels as last drawn, in cairo's ARGB32, for a window
+  // surface that cairo cannot draw into itself; null otherwise.
+  cairo_surface_t* frame_ = nullptr;
+  // The window surface the last frame went to: a new one holds no frame.
+  SDL_Surface* painted_surface_ = nullptr;
+  Size painted_surface_size_;
 };
 
 }  // namespace ui

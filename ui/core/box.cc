@@ -32,6 +32,7 @@ bool Box::Remove(Control* child) {
   auto it = std::find(items_.begin(), items_.end(), child);
   if (it == items_.end()) return false;
   items_.erase(it);
+  child->Invalidate();  // the place it leaves
   delete child;
   Arrange();
   return true;
@@ -41,7 +42,10 @@ void Box::RemoveAll() {
   std::vector<Control*> items;
   items.swap(items_);
   for (Control* child : items) delete child;
-  if (!items.empty()) Arrange();
+  if (!items.empty()) {
+    Invalidate();  // the children drew inside the box
+    Arrange();
+  }
 }
 
 void Box::SetWindow(Window* window, Box* parent) {

@@ -280,8 +280,11 @@ void Control::SetAlpha(int32_t alpha) {
 }
 
 void Control::SetPos(const Rect& rect) {
-  if (pos_ != rect) Invalidate();
+  if (pos_ == rect) return;
+  // Both the place it leaves and the place it takes need drawing.
+  if (window_) window_->InvalidateRect(pos_);
   pos_ = rect;
+  Invalidate();
 }
 
 Size Control::EstimateSize(Size available) {
@@ -541,7 +544,9 @@ void Control::Arrange() {
 
 void Control::Invalidate() {
   ++invalidate_count_;
-  if (window_) window_->Invalidate();
+  // Everything the control draws lies inside its rectangle (drawing is
+  // clipped to it), so that is all that needs drawing again.
+  if (window_) window_->InvalidateRect(pos_);
 }
 
 }  // namespace ui

@@ -238,7 +238,8 @@ class Control {
   // sends it to the handlers and bubbled handlers only.
   bool SendEvent(int32_t type, int32_t key = 0);
 
-  // The repaint request of a control; counted so tests can see it.
+  // Asks for the control's rectangle to be drawn again; counted so tests
+  // can see it.
   void Invalidate();
   uint32_t InvalidateCount() const { return invalidate_count_; }
 

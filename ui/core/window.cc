@@ -165,6 +165,26 @@ void Window::Paint(PaintList* list, const Rect& dirty) {
   list->PopClip();
 }
 
+void Window::Invalidate() {
+  ++paint_requests_;
+  invalid_whole_ = true;
+}
+
+void Window::InvalidateRect(const Rect& rect) {
+  ++paint_requests_;
+  invalid_rect_ = Union(invalid_rect_, rect);
+}
+
+Rect Window::GetInvalidRect() const {
+  const Rect client{0, 0, client_size_.cx, client_size_.cy};
+  return invalid_whole_ ? client : Intersect(invalid_rect_, client);
+}
+
+void Window::ClearInvalid() {
+  invalid_rect_ = Rect();
+  invalid_whole_ = false;
+}
+
 void Window::LayoutIfNeeded() {
   if (layout_dirty_) Relayout();
 }

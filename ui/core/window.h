@@ -109,12 +109,22 @@ class Window : public virtual nbase::SupportWeakCallback {
   void LayoutIfNeeded();
   // Lays the whole tree out now.
   void Relayout();
-  void Invalidate() { ++paint_requests_; }
+  // Repaint requests: Invalidate() asks for the whole window, InvalidateRect()
+  // for a part of it (a control asks for its rectangle, and a control that
+  // moves for the old one and the new one). Every request counts in
+  // PaintRequests(); the native window repaints GetInvalidRect() and then
+  // calls ClearInvalid().
+  void Invalidate();
+  void InvalidateRect(const Rect& rect);
   uint32_t PaintRequests() const { return paint_requests_; }
   // Lays the tree out when needed and appends what the window looks like
   // inside `dirty` (all of the client area when empty) to `list`: a clip
   // to that part around the steps of the root and its descendants.
   void Paint(PaintList* list, const Rect& dirty = Rect());
+  // The union of the parts asked for since the last ClearInvalid(), within
+  // the client area; all of it after Invalidate().
+  Rect GetInvalidRect() const;
+  void ClearInvalid();
 
   // --- window state -----------------------------------------------------
   virtual void Close(uint32_t code = 0);
@@ -196,6 +206,8 @@ class Window : public virtual nbase::SupportWeakCallback {
 
   bool layout_dirty_ = true;
   uint32_t paint_requests_ = 0;
+  Rect invalid_rect_;
+  bool invalid_whole_ = false;
   bool close_requested_ = false;
   uint32_t close_code_ = 0;
   ShowState show_state_ = ShowState::kNormal;

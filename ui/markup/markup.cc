@@ -1,8 +1,13 @@
 #include "ui/markup/markup.h"
 
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <limits>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 #include "base/utf.h"
 
@@ -26,10 +31,20 @@ constexpr char kErrorAttributeValue[] = "Expected attribute value";
 constexpr char kErrorAttributeString[] = "Error while parsing attribute string";
 constexpr char kErrorTooDeep[] = "Elements nested too deeply";
 
-bool IsNameChar(char16_t c) {
-  return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9') ||
-         c == u'_' || c == u':' || c >= 0x80;
-}
+// Letters, digits, "_" and ":" (and every unit from U+0080 on) make names.
+struct NameCharTable {
+  bool ascii[128] = {};
+  constexpr NameCharTable() {
+    for (int c = 'a'; c <= 'z'; ++c) ascii[c] = true;
+    for (int c = 'A'; c <= 'Z'; ++c) ascii[c] = true;
+    for (int c = '0'; c <= '9'; ++c) ascii[c] = true;
+    ascii[static_cast<int>('_')] = true;
+    ascii[static_cast<int>(':')] = true;
+  }
+};
+constexpr NameCharTable kNameChars;
+
+bool IsNameChar(char16_t c) { return c >= 0x80 || kNameChars.ascii[c]; }
 
 std::u16string& ResourceFolder() {
   static std::u16string folder;
@@ -45,6 +60,21 @@ constexpr Entity kEntities[] = {
     {u"&amp;", u'&'}, {u"&lt;", u'<'}, {u"&gt;", u'>'}, {u"&quot;", u'"'}, {u"&apos;", u'\''},
 };
 
+// The index of the first U+0000 in `text`, or `length` when there is none.
+size_t FindNul(const char16_t* text, size_t length) {
+  size_t pos = 0;
+#if defined(__SSE2__)
+  const __m128i zero = _mm_setzero_si128();
+  for (; pos + 8 <= length; pos += 8) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + pos));
+    const int found = _mm_movemask_epi8(_mm_cmpeq_epi16(units, zero));
+    if (found != 0) return pos + __builtin_ctz(static_cast<unsigned>(found)) / 2;
+  }
+#endif
+  while (pos < length && text[pos] != 0) ++pos;
+  return pos;
+}
+
 }  // namespace
 
 void Markup::SetResourceFolder(std::u16string folder) { ResourceFolder() = std::move(folder); }
@@ -52,7 +82,7 @@ void Markup::SetResourceFolder(std::u16string folder) { ResourceFolder() = std::
 const std::u16string& Markup::GetResourceFolder() { return ResourceFolder(); }
 
 void Markup::Release() {
-  std::u16string().swap(buffer_);
+  buffer_.reset();
   std::vector<Element>().swap(elements_);
   length_ = 0;
 }
@@ -60,7 +90,7 @@ void Markup::Release() {
 // Drops the document but keeps the element table's storage: a window loads
 // several layouts in a row, and fresh pages cost more than the parse itself.
 void Markup::Reset() {
-  std::u16string().swap(buffer_);
+  buffer_.reset();
   elements_.clear();
   length_ = 0;
 }
@@ -129,29 +159,41 @@ bool Markup::LoadFromUtf8(std::string_view bytes) {
     return false;
   }
   if (bytes.size() > 2 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-  std::u16string text = nbase::Utf8ToUtf16(bytes);
-  if (text.empty() && !bytes.empty()) {
+  // Decoded straight into the parse buffer: no second copy.
+  const size_t length = nbase::DecodeUtf8(bytes, NewBuffer(bytes.size()));
+  if (length == nbase::kInvalidUtf8) {
     // The shared converter answers an illegal sequence with nothing; say so
     // instead of parsing an empty document that would look like success.
     SetLastError(nbase::Utf8ToUtf16(kErrorDecoding));
     return false;
   }
-  // The decoded text becomes the buffer as it is; no second copy.
-  return ParseBuffer(std::move(text));
+  length_ = length;
+  // Only a zero byte decodes to U+0000, so the decoded text needs a search
+  // for it only when the bytes hold one (memchr finds that fast).
+  return ParseFilledBuffer(std::memchr(bytes.data(), 0, bytes.size()) != nullptr);
 }
 
-bool Markup::LoadFromString(std::u16string_view text) { return ParseBuffer(std::u16string(text)); }
-
-bool Markup::ParseBuffer(std::u16string text) {
+bool Markup::LoadFromString(std::u16string_view text) {
   Reset();
-  const size_t end = text.find(u'\0');
-  if (end != std::u16string::npos) text.resize(end);
-  if (text.size() >= std::numeric_limits<uint32_t>::max()) {
+  char16_t* buffer = NewBuffer(text.size());
+  std::memcpy(buffer, text.data(), text.size() * sizeof(char16_t));
+  length_ = text.size();
+  return ParseFilledBuffer(true);
+}
+
+char16_t* Markup::NewBuffer(size_t length) {
+  buffer_.reset(new char16_t[length + 1]);
+  return buffer_.get();
+}
+
+bool Markup::ParseFilledBuffer(bool scan_for_nul) {
+  // The buffer ends at its first U+0000, as a terminated string would.
+  if (scan_for_nul) length_ = FindNul(buffer_.get(), length_);
+  if (length_ >= std::numeric_limits<uint32_t>::max()) {
     SetLastError(nbase::Utf8ToUtf16(kErrorTooLarge));
     return false;
   }
-  buffer_ = std::move(text);
-  length_ = buffer_.size();
+  buffer_[length_] = 0;
   return Parse();
 }
 
@@ -178,18 +220,77 @@ uint32_t Markup::AddElement() {
   return static_cast<uint32_t>(elements_.size() - 1);
 }
 
+// The scans below need no bound: the text ends in a U+0000 and holds none
+// before it (the loaders cut it at its first one), and every terminator the
+// parser writes stands behind the place it reads. They test four units per
+// turn, which costs fewer mispredicted loop exits than one.
 void Markup::SkipWhitespace(size_t& pos) const {
-  while (pos < length_ && buffer_[pos] <= 32) ++pos;
+  const char16_t* buffer = buffer_.get();
+  // White space is U+0001 to U+0020; the final U+0000 is not.
+  auto white = [](char16_t c) { return static_cast<unsigned>(c) - 1u < 32u; };
+  for (;; pos += 4) {
+    if (!white(buffer[pos])) return;
+    if (!white(buffer[pos + 1])) {
+      pos += 1;
+      return;
+    }
+    if (!white(buffer[pos + 2])) {
+      pos += 2;
+      return;
+    }
+    if (!white(buffer[pos + 3])) {
+      pos += 3;
+      return;
+    }
+  }
+}
+
+size_t Markup::SkipName(size_t pos) const {
+  const char16_t* buffer = buffer_.get();
+  for (;; pos += 4) {
+    if (!IsNameChar(buffer[pos])) return pos;
+    if (!IsNameChar(buffer[pos + 1])) return pos + 1;
+    if (!IsNameChar(buffer[pos + 2])) return pos + 2;
+    if (!IsNameChar(buffer[pos + 3])) return pos + 3;
+  }
+}
+
+size_t Markup::FindStopOrEntity(size_t pos, char16_t stop) const {
+  const char16_t* buffer = buffer_.get();
+#if defined(__SSE2__)
+  // Values and texts run for a while before their end, and entities are
+  // rare: eight units at a time while eight remain.
+  const __m128i stops = _mm_set1_epi16(static_cast<short>(stop));
+  const __m128i ampersands = _mm_set1_epi16(static_cast<short>(u'&'));
+  while (pos + 8 <= length_) {
+    const __m128i units = _mm_loadu_si128(reinterpret_cast<const __m128i*>(buffer + pos));
+    const int found = _mm_movemask_epi8(
+        _mm_or_si128(_mm_cmpeq_epi16(units, stops), _mm_cmpeq_epi16(units, ampersands)));
+    if (found != 0) return pos + __builtin_ctz(static_cast<unsigned>(found)) / 2;
+    pos += 8;
+  }
+#endif
+  while (buffer[pos] != stop && buffer[pos] != u'&' && buffer[pos] != 0) ++pos;
+  return pos;
 }
 
 size_t Markup::DecodeData(size_t& pos, char16_t stop, bool collapse_whitespace) {
   // Fast path: most texts hold nothing to rewrite, so nothing moves until the
   // first entity (or white space to collapse).
-  while (pos < length_) {
-    const char16_t c = buffer_[pos];
-    if (c == stop || c == u'&' || (collapse_whitespace && c <= 32)) break;
-    ++pos;
+  if (collapse_whitespace) {
+    while (pos < length_) {
+      const char16_t c = buffer_[pos];
+      if (c == stop || c == u'&' || c <= 32) break;
+      ++pos;
+    }
+  } else {
+    pos = FindStopOrEntity(pos, stop);
   }
+  if (pos >= length_ || buffer_[pos] == stop) return pos;
+  return RewriteData(pos, stop, collapse_whitespace);
+}
+
+size_t Markup::RewriteData(size_t& pos, char16_t stop, bool collapse_whitespace) {
   size_t dest = pos;
   while (pos < length_ && buffer_[pos] != stop) {
     const char16_t c = buffer_[pos];
@@ -197,7 +298,7 @@ size_t Markup::DecodeData(size_t& pos, char16_t stop, bool collapse_whitespace) 
       bool decoded = false;
       for (const Entity& entity : kEntities) {
         const size_t n = entity.text.size();
-        if (pos + n <= length_ && std::u16string_view(buffer_.data() + pos, n) == entity.text) {
+        if (pos + n <= length_ && std::u16string_view(buffer_.get() + pos, n) == entity.text) {
           buffer_[dest++] = entity.value;
           pos += n;
           decoded = true;
@@ -222,7 +323,7 @@ size_t Markup::DecodeData(size_t& pos, char16_t stop, bool collapse_whitespace) 
 bool Markup::ParseAttributes(size_t& pos) {
   SkipWhitespace(pos);
   while (buffer_[pos] != u'>' && buffer_[pos] != u'/') {
-    while (pos < length_ && IsNameChar(buffer_[pos])) ++pos;
+    pos = SkipName(pos);
     const size_t name_end = pos;
     SkipWhitespace(pos);
     if (buffer_[pos] != u'=') return Fail(kErrorAttributes, pos);
@@ -243,6 +344,55 @@ bool Markup::ParseAttributes(size_t& pos) {
   return true;
 }
 
+void Markup::SkipSection(size_t& pos) const {
+  const std::u16string_view close = buffer_[pos + 1] == u'!' ? u"->" : u"?>";
+  const std::u16string_view rest(buffer_.get() + pos + 2, length_ - pos - 2);
+  const size_t found = rest.find(close);
+  pos = found == std::u16string_view::npos ? length_ : pos + 2 + found + 2;
+}
+
+bool Markup::ParseStartTag(size_t& pos, uint32_t index, size_t* name_length,
+                           bool* has_content) {
+  const size_t name_start = ++pos;
+  elements_[index].name = static_cast<uint32_t>(name_start);
+  pos = SkipName(pos);
+  if (pos >= length_) return Fail(kErrorElementName, name_start);
+  const size_t name_end = pos;
+  *name_length = name_end - name_start;
+  if (!ParseAttributes(pos)) return false;
+  const char16_t closing = buffer_[pos];
+  if (closing == u'/' && buffer_[pos + 1] != u'>') return Fail(kErrorStartTagClosing, pos);
+  buffer_[name_end] = 0;
+  if (closing == u'/') {
+    // An empty element's text is the terminator where "/>" stood; it also
+    // bounds the walk over its attributes.
+    buffer_[pos] = 0;
+    elements_[index].data = static_cast<uint32_t>(pos);
+    pos += 2;
+    *has_content = false;
+    return true;
+  }
+  ++pos;
+  elements_[index].data = static_cast<uint32_t>(pos);
+  *has_content = true;
+  return true;
+}
+
+bool Markup::ParseEndTag(size_t& pos, size_t name_start, size_t name_length) {
+  pos += 2;
+  SkipWhitespace(pos);
+  if (length_ - pos < name_length ||
+      std::u16string_view(buffer_.get() + pos, name_length) !=
+          std::u16string_view(buffer_.get() + name_start, name_length)) {
+    return Fail(kErrorUnmatched, pos);
+  }
+  pos += name_length;
+  SkipWhitespace(pos);
+  if (buffer_[pos] != u'>') return Fail(kErrorUnmatched, pos);
+  ++pos;
+  return true;
+}
+
 bool Markup::ParseSiblings(size_t& pos, uint32_t parent, int depth) {
   if (depth > kMaxDepth) return Fail(kErrorTooDeep, pos);
   uint32_t previous = 0;
@@ -259,10 +409,7 @@ bool Markup::ParseSiblings(size_t& pos, uint32_t parent, int depth) {
       return true;
     }
     if (buffer_[pos + 1] == u'!' || buffer_[pos + 1] == u'?') {
-      const std::u16string_view close = buffer_[pos + 1] == u'!' ? u"->" : u"?>";
-      const std::u16string_view rest(buffer_.data() + pos + 2, length_ - pos - 2);
-      const size_t found = rest.find(close);
-      pos = found == std::u16string_view::npos ? length_ : pos + 2 + found + 2;
+      SkipSection(pos);
       continue;
     }
 
@@ -274,27 +421,11 @@ bool Markup::ParseSiblings(size_t& pos, uint32_t parent, int depth) {
     }
     previous = index;
     elements_[index].parent = parent;
-    const size_t name_start = ++pos;
-    elements_[index].name = static_cast<uint32_t>(name_start);
-    while (pos < length_ && IsNameChar(buffer_[pos])) ++pos;
-    if (pos >= length_) return Fail(kErrorElementName, name_start);
-    const size_t name_end = pos;
-    if (!ParseAttributes(pos)) return false;
-    const char16_t closing = buffer_[pos];
-    if (closing == u'/' && buffer_[pos + 1] != u'>') return Fail(kErrorStartTagClosing, pos);
-    buffer_[name_end] = 0;
+    size_t name_length = 0;
+    bool has_content = false;
+    if (!ParseStartTag(pos, index, &name_length, &has_content)) return false;
+    if (!has_content) continue;
 
-    if (closing == u'/') {
-      // An empty element's text is the terminator where "/>" stood; it also
-      // bounds the walk over its attributes.
-      buffer_[pos] = 0;
-      elements_[index].data = static_cast<uint32_t>(pos);
-      pos += 2;
-      continue;
-    }
-
-    ++pos;
-    elements_[index].data = static_cast<uint32_t>(pos);
     const size_t text_end = DecodeData(pos, u'<', !preserve_whitespace_);
     if (pos >= length_) {
       if (parent <= 1) return true;
@@ -309,21 +440,7 @@ bool Markup::ParseSiblings(size_t& pos, uint32_t parent, int depth) {
         return true;
       }
     }
-
-    // The end tag: "</", optional white space, the element's own name,
-    // optional white space, ">".
-    pos += 2;
-    SkipWhitespace(pos);
-    const size_t name_length = name_end - name_start;
-    if (length_ - pos < name_length ||
-        std::u16string_view(buffer_.data() + pos, name_length) !=
-            std::u16string_view(buffer_.data() + name_start, name_length)) {
-      return Fail(kErrorUnmatched, pos);
-    }
-    pos += name_length;
-    SkipWhitespace(pos);
-    if (buffer_[pos] != u'>') return Fail(kErrorUnmatched, pos);
-    ++pos;
+    if (!ParseEndTag(pos, elements_[index].name, name_length)) return false;
     // The text's terminator may stand where the "<" of a child or of the end
     // tag stood; both have been read by now.
     buffer_[text_end] = 0;

@@ -17,6 +17,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -89,21 +90,41 @@ class Markup {
     uint32_t data;
   };
 
-  // Takes `text` (terminated by the string itself) as the buffer and parses.
-  bool ParseBuffer(std::u16string text);
+  // Makes a buffer of `length` units plus the terminator, uninitialised: the
+  // caller fills it before parsing.
+  char16_t* NewBuffer(size_t length);
+  // Parses the filled buffer, ending it at its first U+0000 when `scan_for_nul`.
+  bool ParseFilledBuffer(bool scan_for_nul);
   bool Parse();
   void Reset();
+  // A list of sibling elements (and the comments between them) under
+  // `parent`, up to the end tag that closes it.
   bool ParseSiblings(size_t& pos, uint32_t parent, int depth);
+  // The name and attributes of element `index` from its "<"; `has_content`
+  // tells ">" (text and children follow) from "/>". `pos` is left on the
+  // first unit after the tag.
+  bool ParseStartTag(size_t& pos, uint32_t index, size_t* name_length, bool* has_content);
   bool ParseAttributes(size_t& pos);
+  // "</", the name that `name_start` and `name_length` give, ">", with white
+  // space allowed after "</" and after the name.
+  bool ParseEndTag(size_t& pos, size_t name_start, size_t name_length);
+  // Skips "<!...->" or "<?...?>" (or to the end when the close is missing).
+  void SkipSection(size_t& pos) const;
   // Decodes entities from `pos` up to `stop` (or the end) in place; returns
   // the end of the decoded text. `pos` is left on the stop character.
   size_t DecodeData(size_t& pos, char16_t stop, bool collapse_whitespace);
+  // The rest of DecodeData from the first unit that needs rewriting.
+  size_t RewriteData(size_t& pos, char16_t stop, bool collapse_whitespace);
+  // The first unit at or after `pos` that is `stop` or "&" (or the end).
+  size_t FindStopOrEntity(size_t pos, char16_t stop) const;
+  size_t SkipName(size_t pos) const;
   uint32_t AddElement();
   void SkipWhitespace(size_t& pos) const;
-  bool AtEnd(size_t pos) const { return pos >= length_; }
   bool Fail(const char* message, size_t pos);
 
-  std::u16string buffer_;  // length_ units; the string's own terminator follows
+  // The document: length_ units and a terminator. Not a std::u16string, whose
+  // buffers start zero-filled: every unit is written by the decoder anyway.
+  std::unique_ptr<char16_t[]> buffer_;
   size_t length_ = 0;
   std::vector<Element> elements_;
   bool preserve_whitespace_ = true;

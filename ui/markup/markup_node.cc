@@ -5,7 +5,7 @@
 namespace ui {
 
 std::u16string_view MarkupNode::StringAt(uint32_t offset) const {
-  const char16_t* text = owner_->buffer_.data() + offset;
+  const char16_t* text = owner_->buffer_.get() + offset;
   return std::u16string_view(text, std::char_traits<char16_t>::length(text));
 }
 
@@ -53,7 +53,7 @@ void MarkupNode::MapAttributes() const {
   if (mapped_ || !owner_) return;
   mapped_ = true;
   attribute_count_ = 0;
-  const char16_t* buffer = owner_->buffer_.data();
+  const char16_t* buffer = owner_->buffer_.get();
   const Markup::Element& element = owner_->elements_[index_];
   const uint32_t end = element.data;
   uint32_t pos = element.name + static_cast<uint32_t>(StringAt(element.name).size()) + 1;

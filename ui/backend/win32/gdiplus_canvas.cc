@@ -50,6 +50,16 @@ void GdiplusCanvas::Clear(uint32_t argb) {
   graphics()->Restore(state);
 }
 
+void GdiplusCanvas::ClearRect(const Rect& rect) {
+  if (rect.IsEmpty()) return;
+  Gdiplus::Graphics* g = graphics();
+  const Gdiplus::CompositingMode mode = g->GetCompositingMode();
+  g->SetCompositingMode(Gdiplus::CompositingModeSourceCopy);
+  Gdiplus::SolidBrush transparent(Gdiplus::Color(0, 0, 0, 0));
+  g->FillRectangle(&transparent, rect.left, rect.top, rect.Width(), rect.Height());
+  g->SetCompositingMode(mode);
+}
+
 void GdiplusCanvas::PushClip(const Rect& rect) {
   clips_.push_back(graphics()->Save());
   graphics()->IntersectClip(Gdiplus::Rect(rect.left, rect.top, rect.Width(), rect.Height()));

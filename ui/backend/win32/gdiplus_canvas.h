@@ -34,6 +34,9 @@ class GdiplusCanvas : public PaintCanvas {
 
   // Sets every pixel of the bitmap (not only the client) to `argb`.
   void Clear(uint32_t argb);
+  // Makes the pixels of `rect` (client coordinates) transparent, whatever
+  // they held: the part of a kept frame that is drawn again.
+  void ClearRect(const Rect& rect);
 
   void PushClip(const Rect& rect) override;
   void PopClip() override;

@@ -102,6 +102,7 @@ bool Win32NativeWindow::Create(NativeWindow* owner, const std::string& title) {
   // Windows of one build are all of its backend.
   Win32NativeWindow* win32_owner = Of(owner);
   window_->LayoutIfNeeded();
+  NoteStartupStep("startup window laid out");
   Size size = window_->GetInitialSize();
   if (size.cx <= 0 || size.cy <= 0) size = window_->GetClientSize();
   size.cx = std::max(1, size.cx);
@@ -122,6 +123,7 @@ bool Win32NativeWindow::Create(NativeWindow* owner, const std::string& title) {
     set_last_error(SystemErrorText(::GetLastError()));
     return false;
   }
+  NoteStartupStep("startup native window created");
   Attach(owner);
   return true;
 }
@@ -255,15 +257,26 @@ bool Win32NativeWindow::EnsureFrame(int32_t width, int32_t height) {
   return frame_bitmap_->GetLastStatus() == Gdiplus::Ok;
 }
 
-void Win32NativeWindow::PaintNow() {
+void Win32NativeWindow::Paint(Rect damage) {
   if (!hwnd_) return;
   window_->LayoutIfNeeded();
   const Size client = window_->GetClientSize();
   const Size outer = WindowSizeFor(client);
+  // A new frame holds nothing yet; a kept one holds the last frame, so only
+  // the damage needs drawing again.
+  const bool fresh = !frame_bitmap_ || frame_size_ != outer;
   if (!EnsureFrame(outer.cx, outer.cy)) return;
+  const Rect whole{0, 0, client.cx, client.cy};
+  const Rect area = fresh || damage.IsEmpty() ? whole : Intersect(damage, whole);
+  const bool partial = area != whole;
   {
     GdiplusCanvas canvas(frame_bitmap_.get(), &images_, Point{shadow_margin_, shadow_margin_});
-    canvas.Clear(0);
+    if (partial) {
+      canvas.PushClip(area);
+      canvas.ClearRect(area);
+    } else {
+      canvas.Clear(0);
+    }
     ImageStep shadow;
     if (shadow_margin_ > 0 &&
         ImageStepBuilder::Build(kShadowImage, window_->GetLayoutPath(),
@@ -273,8 +286,10 @@ void Win32NativeWindow::PaintNow() {
       canvas.DrawImage(shadow);
     }
     PaintList list;
-    window_->Paint(&list);
+    window_->Paint(&list, partial ? area : Rect());
     list.Execute(&canvas);
+    NoteStartupStep("startup first paint");
+    if (partial) canvas.PopClip();
   }
   RECT window_rect{};
   GetWindowRect(hwnd_, &window_rect);
@@ -282,8 +297,23 @@ void Win32NativeWindow::PaintNow() {
   SIZE size{outer.cx, outer.cy};
   POINT source{0, 0};
   BLENDFUNCTION blend{AC_SRC_OVER, 0, opacity_, AC_SRC_ALPHA};
-  UpdateLayeredWindow(hwnd_, nullptr, &position, &size, frame_dc_, &source, 0, &blend, ULW_ALPHA);
-  FramePresented();
+  // Only the damage goes to the window system; the rest of the layered
+  // window keeps what it was given before.
+  const RECT dirty{area.left + shadow_margin_, area.top + shadow_margin_,
+                   area.right + shadow_margin_, area.bottom + shadow_margin_};
+  UPDATELAYEREDWINDOWINFO update{};
+  update.cbSize = sizeof update;
+  update.pptDst = &position;
+  update.psize = &size;
+  update.hdcSrc = frame_dc_;
+  update.pptSrc = &source;
+  update.pblend = &blend;
+  update.dwFlags = ULW_ALPHA;
+  update.prcDirty = partial ? &dirty : nullptr;
+  if (!UpdateLayeredWindowIndirect(hwnd_, &update)) {
+    UpdateLayeredWindow(hwnd_, nullptr, &position, &size, frame_dc_, &source, 0, &blend, ULW_ALPHA);
+  }
+  FramePresented(area);
 }
 
 Point Win32NativeWindow::ClientPoint(LPARAM lparam) const {

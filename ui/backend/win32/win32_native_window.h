@@ -62,7 +62,6 @@ class Win32NativeWindow : public NativeWindow {
   Point GetPosition() const override;
   void SetEnabled(bool enabled) override;
   void SetOpacity(float opacity) override;
-  void PaintNow() override;
   // The last frame as drawn (the shadow included); null before the first.
   Gdiplus::Bitmap* last_frame() const { return frame_bitmap_.get(); }
 
@@ -76,6 +75,7 @@ class Win32NativeWindow : public NativeWindow {
   void HandleKeyDown(WPARAM key);
   void HandleImeComposition(LPARAM flags);
   void PlaceImeWindow();
+  void Paint(Rect damage) override;
   std::u16string ReadClipboardText() override;
   void WriteClipboardText(const std::u16string& text) override;
   void ReleaseFrame();
