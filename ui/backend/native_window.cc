@@ -1,5 +1,7 @@
 #include "ui/backend/native_window.h"
 
+#include <algorithm>
+
 #include "platform/debug_output.h"
 #include "ui/core/control.h"
 #include "ui/core/window.h"
@@ -9,6 +11,17 @@ namespace ui {
 NativeWindow::NativeWindow(Window* window) : window_(window) {}
 
 NativeWindow::~NativeWindow() = default;
+
+Size NativeWindow::PrepareClientSize() {
+  window_->LayoutIfNeeded();
+  NoteStartupStep("startup window laid out");
+  Size size = window_->GetInitialSize();
+  if (size.cx <= 0 || size.cy <= 0) size = window_->GetClientSize();
+  size.cx = std::max(1, size.cx);
+  size.cy = std::max(1, size.cy);
+  if (window_->GetClientSize() != size) window_->Resize(size);
+  return size;
+}
 
 void NativeWindow::Attach(NativeWindow* owner) {
   owner_ = owner;

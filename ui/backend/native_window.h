@@ -116,6 +116,10 @@ class NativeWindow : public nbase::SupportWeakCallback, public nbase::MessageLoo
  protected:
   explicit NativeWindow(Window* window);
 
+  // Lays the framework window out and gives it the client size a new
+  // window is created with: its initial size (its client size without
+  // one), at least 1 x 1.
+  Size PrepareClientSize();
   // Keeps `owner` and starts repainting after the UI loop's tasks; called
   // by Create once the window system's window exists.
   void Attach(NativeWindow* owner);

@@ -59,13 +59,7 @@ bool SdlNativeWindow::Create(NativeWindow* owner, const std::string& title) {
     set_last_error("SDL is not initialised");
     return false;
   }
-  window_->LayoutIfNeeded();
-  NoteStartupStep("startup window laid out");
-  Size size = window_->GetInitialSize();
-  if (size.cx <= 0 || size.cy <= 0) size = window_->GetClientSize();
-  size.cx = std::max(1, size.cx);
-  size.cy = std::max(1, size.cy);
-  if (window_->GetClientSize() != size) window_->Resize(size);
+  const Size size = PrepareClientSize();
   sdl_window_ = SDL_CreateWindow(title.c_str(), SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED,
                                  size.cx, size.cy, SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
   if (!sdl_window_) {

@@ -101,13 +101,7 @@ bool Win32NativeWindow::Create(NativeWindow* owner, const std::string& title) {
   RegisterWindowClassOnce(&Win32NativeWindow::WindowProc);
   // Windows of one build are all of its backend.
   Win32NativeWindow* win32_owner = Of(owner);
-  window_->LayoutIfNeeded();
-  NoteStartupStep("startup window laid out");
-  Size size = window_->GetInitialSize();
-  if (size.cx <= 0 || size.cy <= 0) size = window_->GetClientSize();
-  size.cx = std::max(1, size.cx);
-  size.cy = std::max(1, size.cy);
-  if (window_->GetClientSize() != size) window_->Resize(size);
+  const Size size = PrepareClientSize();
   shadow_margin_ = window_->IsShadowAttached() ? DpiScale::Scale(kShadowCorner) : 0;
   const Size outer = WindowSizeFor(size);
   // A pop-up without the system's frame (the skin draws everything), with
