@@ -3,6 +3,7 @@
 // from the real skin package.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -141,6 +142,46 @@ TEST_F(GdiplusTest, TextStepsDrawInsideTheirRectangleEvenWhenALineIsTallerThanIt
     EXPECT_GT(PaintedPixels(&bitmap, rect), 20);
     // Nothing spills out of the rectangle.
     EXPECT_EQ(PaintedPixels(&bitmap, Rect{0, 0, 200, 60}), PaintedPixels(&bitmap, rect));
+  }
+}
+
+// The longest run of painted pixels along one row of `bitmap`.
+int LongestPaintedRow(Gdiplus::Bitmap* bitmap) {
+  int longest = 0;
+  for (UINT y = 0; y < bitmap->GetHeight(); ++y) {
+    int run = 0;
+    for (UINT x = 0; x < bitmap->GetWidth(); ++x) {
+      Gdiplus::Color color;
+      bitmap->GetPixel(static_cast<INT>(x), static_cast<INT>(y), &color);
+      run = color.GetA() > 0 ? run + 1 : 0;
+      longest = std::max(longest, run);
+    }
+  }
+  return longest;
+}
+
+TEST_F(GdiplusTest, AnUnderlinedTextStepHasALineUnderTheWholeText) {
+  GdiplusImageCache images;
+  for (bool underline : {false, true}) {
+    SCOPED_TRACE(underline);
+    Gdiplus::Bitmap bitmap(200, 60, PixelFormat32bppPARGB);
+    {
+      GdiplusCanvas canvas(&bitmap, &images);
+      canvas.Clear(0);
+      TextStep step;
+      step.rect = Rect{10, 10, 190, 50};
+      step.text = u"重新安装";  // about 56 pixels wide; no stroke runs half of that
+      step.font = Font(14);
+      step.font.underline = underline;
+      step.argb = 0xFF333333;
+      step.style = kTextCenter | kTextVCenter | kTextSingleLine;
+      canvas.DrawText(step);
+    }
+    if (underline) {
+      EXPECT_GE(LongestPaintedRow(&bitmap), 50);
+    } else {
+      EXPECT_LT(LongestPaintedRow(&bitmap), 40);
+    }
   }
 }
 

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
+#include <utility>
 
 #include "ui/backend/win32/gdiplus_fonts.h"
 #include "ui/backend/win32/gdiplus_text_measurer.h"
@@ -192,26 +194,47 @@ void GdiplusCanvas::DrawText(const TextStep& step) {
   format->SetLineAlignment((style & kTextBottom)    ? Gdiplus::StringAlignmentFar
                            : (style & kTextVCenter) ? Gdiplus::StringAlignmentCenter
                                                     : Gdiplus::StringAlignmentNear);
+  // An underline is drawn here, under every laid-out line, and never by
+  // the font: some GDI+ implementations (Wine's) leave a font's underline
+  // out, and a link must look like one everywhere.
+  FontSpec face = step.font;
+  face.underline = false;
+  Gdiplus::Font* font = GdiplusFonts::Get(face);
+  const Gdiplus::RectF layout(static_cast<Gdiplus::REAL>(rect.left),
+                              static_cast<Gdiplus::REAL>(rect.top),
+                              static_cast<Gdiplus::REAL>(rect.Width()),
+                              static_cast<Gdiplus::REAL>(rect.Height()));
   Gdiplus::SolidBrush brush(ToColor(step.argb));
   PushClip(rect);
-  graphics()->DrawString(wide.c_str(), static_cast<INT>(wide.size()), GdiplusFonts::Get(step.font),
-                         Gdiplus::RectF(static_cast<Gdiplus::REAL>(rect.left),
-                                        static_cast<Gdiplus::REAL>(rect.top),
-                                        static_cast<Gdiplus::REAL>(rect.Width()),
-                                        static_cast<Gdiplus::REAL>(rect.Height())),
-                         format.get(), &brush);
+  graphics()->DrawString(wide.c_str(), static_cast<INT>(wide.size()), font, layout, format.get(),
+                         &brush);
+  if (step.font.underline) {
+    // The character boxes of one line share their bottom edge.
+    std::map<Gdiplus::REAL, std::pair<Gdiplus::REAL, Gdiplus::REAL>> lines;
+    for (const Gdiplus::RectF& box :
+         RangeBoxes(wide, font, layout, format.get(), TextRange{0, wide.size()})) {
+      auto [it, added] = lines.emplace(box.GetBottom(), std::make_pair(box.X, box.GetRight()));
+      if (!added) {
+        it->second.first = std::min(it->second.first, box.X);
+        it->second.second = std::max(it->second.second, box.GetRight());
+      }
+    }
+    Gdiplus::Pen pen(ToColor(step.argb), 1.0f);
+    for (const auto& [bottom, span] : lines) {
+      graphics()->DrawLine(&pen, span.first, bottom - 1, span.second, bottom - 1);
+    }
+  }
   PopClip();
 }
 
 std::vector<Gdiplus::RectF> GdiplusCanvas::RangeBoxes(const std::wstring& text,
-                                                      const FontSpec& font, int32_t wrap_width,
+                                                      Gdiplus::Font* font,
+                                                      const Gdiplus::RectF& layout,
+                                                      Gdiplus::StringFormat* format,
                                                       TextRange range) {
   std::vector<Gdiplus::RectF> boxes;
   range.end = std::min(range.end, text.size());
   if (range.start >= range.end) return boxes;
-  std::unique_ptr<Gdiplus::StringFormat> format(GdiplusFonts::NewFormat(wrap_width > 0, false));
-  const Gdiplus::RectF layout(0, 0, wrap_width > 0 ? static_cast<Gdiplus::REAL>(wrap_width) : 1e6f,
-                              1e6f);
   Gdiplus::Region regions[kRangesPerCall];
   for (size_t first = range.start; first < range.end; first += kRangesPerCall) {
     std::vector<Gdiplus::CharacterRange> ranges;
@@ -219,9 +242,8 @@ std::vector<Gdiplus::RectF> GdiplusCanvas::RangeBoxes(const std::wstring& text,
       ranges.emplace_back(static_cast<INT>(i), 1);
     }
     format->SetMeasurableCharacterRanges(static_cast<INT>(ranges.size()), ranges.data());
-    if (graphics()->MeasureCharacterRanges(text.c_str(), static_cast<INT>(text.size()),
-                                           GdiplusFonts::Get(font), layout, format.get(),
-                                           static_cast<INT>(ranges.size()),
+    if (graphics()->MeasureCharacterRanges(text.c_str(), static_cast<INT>(text.size()), font,
+                                           layout, format, static_cast<INT>(ranges.size()),
                                            regions) != Gdiplus::Ok) {
       continue;
     }
@@ -239,11 +261,6 @@ void GdiplusCanvas::DrawEditText(const EditTextStep& edit) {
   const std::wstring wide = edit.single_line ? GdiplusFonts::SingleLineText(edit.text)
                                              : std::wstring(edit.text.begin(), edit.text.end());
   const Point origin = edit.origin;
-  auto shifted = [&origin](Gdiplus::RectF box) {
-    box.X += static_cast<Gdiplus::REAL>(origin.x);
-    box.Y += static_cast<Gdiplus::REAL>(origin.y);
-    return box;
-  };
   PushClip(edit.clip);
   if (!wide.empty()) {
     std::unique_ptr<Gdiplus::StringFormat> format(GdiplusFonts::NewFormat(wrap_width > 0, false));
@@ -256,7 +273,7 @@ void GdiplusCanvas::DrawEditText(const EditTextStep& edit) {
     graphics()->DrawString(wide.c_str(), static_cast<INT>(wide.size()), font, layout, format.get(),
                            &brush);
     const std::vector<Gdiplus::RectF> selected =
-        RangeBoxes(wide, edit.font, wrap_width, edit.selection);
+        RangeBoxes(wide, font, layout, format.get(), edit.selection);
     if (!selected.empty()) {
       // The selection's background, then the same text again in the
       // selection's colour, only inside it.
@@ -265,8 +282,8 @@ void GdiplusCanvas::DrawEditText(const EditTextStep& edit) {
       Gdiplus::Region region;
       region.MakeEmpty();
       for (const Gdiplus::RectF& box : selected) {
-        graphics()->FillRectangle(&back, shifted(box));
-        region.Union(shifted(box));
+        graphics()->FillRectangle(&back, box);
+        region.Union(box);
       }
       const Gdiplus::GraphicsState state = graphics()->Save();
       graphics()->SetClip(&region, Gdiplus::CombineModeIntersect);
@@ -275,10 +292,9 @@ void GdiplusCanvas::DrawEditText(const EditTextStep& edit) {
       graphics()->Restore(state);
     }
     Gdiplus::Pen pen(ToColor(edit.argb | 0xFF000000u), 1.0f);
-    for (const Gdiplus::RectF& box : RangeBoxes(wide, edit.font, wrap_width, edit.underline)) {
-      const Gdiplus::RectF at = shifted(box);
-      const Gdiplus::REAL y = at.Y + at.Height - 1;
-      graphics()->DrawLine(&pen, at.X, y, at.X + at.Width, y);
+    for (const Gdiplus::RectF& box : RangeBoxes(wide, font, layout, format.get(), edit.underline)) {
+      const Gdiplus::REAL y = box.GetBottom() - 1;
+      graphics()->DrawLine(&pen, box.X, y, box.GetRight(), y);
     }
   }
   if (edit.caret) {

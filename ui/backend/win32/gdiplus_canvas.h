@@ -58,9 +58,12 @@ class GdiplusCanvas : public PaintCanvas {
   // pixels of the image outside the part never bleed in.
   void DrawImagePart(Gdiplus::Bitmap* image, const RectD& source, const RectD& target,
                      double opacity);
-  // The boxes of the units in [range.start, range.end) of an edit text.
-  std::vector<Gdiplus::RectF> RangeBoxes(const std::wstring& text, const FontSpec& font,
-                                         int32_t wrap_width, TextRange range);
+  // The boxes of the units in [range.start, range.end) of `text` laid out
+  // in `layout` with `format` (whose measurable ranges it sets), in the
+  // coordinates the text is drawn in.
+  std::vector<Gdiplus::RectF> RangeBoxes(const std::wstring& text, Gdiplus::Font* font,
+                                         const Gdiplus::RectF& layout,
+                                         Gdiplus::StringFormat* format, TextRange range);
 
   Gdiplus::Bitmap* target_;
   GdiplusImageCache* images_;
