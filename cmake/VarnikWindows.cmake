@@ -8,6 +8,9 @@
 add_compile_definitions(UNICODE _UNICODE _WIN32_WINNT=0x0A00 WINVER=0x0A00 NOMINMAX
                         WIN32_LEAN_AND_MEAN)
 
+# zlib as a static archive (the platform module prefers import libraries).
+set(ZLIB_USE_STATIC_LIBS ON)
+
 # GoogleTest from Debian's sources, built for the target.
 set(VARNIK_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -45,3 +48,21 @@ endfunction()
 varnik_host_tool(skin_images tools/skin_images/skin_images)
 varnik_host_tool(skin_packer tools/skin_packer/skin_packer)
 varnik_host_tool(varnik_resource_writer tools/resource_writer/varnik_resource_writer)
+varnik_host_tool(varnik_demo_package_builder tools/demo_package/varnik_demo_package_builder)
+
+# The skin package of the host build: the installer's THEME resource and the
+# skin the window tests load. Windows programs under Wine reach host paths
+# through drive Z:.
+set(VARNIK_SKIN_PACKAGE ${VARNIK_HOST_BUILD_DIR}/resources/skin.zip CACHE INTERNAL
+    "The packed skin (THEME resource 136)")
+set(VARNIK_WINE_DRIVE "Z:" CACHE INTERNAL "Prefix that turns a host path into a Wine path")
+
+# Every Wine program of a test run shares the build's private X server (see
+# cmake/wine-display); it starts before the first test and stops after the
+# last.
+add_test(NAME wine_display_start
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/wine-display start ${CMAKE_BINARY_DIR}/wine)
+add_test(NAME wine_display_stop
+         COMMAND ${CMAKE_CURRENT_LIST_DIR}/wine-display stop ${CMAKE_BINARY_DIR}/wine)
+set_tests_properties(wine_display_start PROPERTIES FIXTURES_SETUP wine_display TIMEOUT 300)
+set_tests_properties(wine_display_stop PROPERTIES FIXTURES_CLEANUP wine_display TIMEOUT 60)

@@ -40,7 +40,7 @@ FolderPathDialog::FolderPathDialog() = default;
 
 FolderPathDialog::~FolderPathDialog() {
   if (g_current == this) g_current = nullptr;
-  native_.Destroy();
+  native_->Destroy();
 }
 
 FolderPathDialog* FolderPathDialog::Current() { return g_current; }
@@ -62,12 +62,12 @@ bool FolderPathDialog::Open(ui::NativeWindow* owner, const std::u16string& title
     Answer(true);
     return true;
   });
-  if (!native_.Create(owner, nbase::Utf16ToUtf8(title))) return false;
-  native_.SetCloseHandler([this](uint32_t) { Answer(false); });
+  if (!native_->Create(owner, nbase::Utf16ToUtf8(title))) return false;
+  native_->SetCloseHandler([this](uint32_t) { Answer(false); });
   answer_ = std::move(answer);
   g_current = this;
-  native_.CenterWindow();
-  native_.Show(true);
+  native_->CenterWindow();
+  native_->Show(true);
   if (path_) SetFocus(path_);
   return true;
 }
@@ -80,7 +80,7 @@ bool FolderPathDialog::OnClick(const ui::EventArgs& args) {
 void FolderPathDialog::Answer(bool accepted) {
   if (answered_) return;
   answered_ = true;
-  native_.Hide();
+  native_->Hide();
   if (g_current == this) g_current = nullptr;
   AnswerCallback answer = std::move(answer_);
   if (answer) answer(accepted, GetPath());

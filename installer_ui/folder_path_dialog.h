@@ -9,6 +9,7 @@
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "ui/backend/native_window.h"
@@ -44,7 +45,7 @@ class FolderPathDialog : public ui::Window {
 
   bool OnEscape() override;
   void Close(uint32_t code = 0) override;
-  ui::NativeWindow* native_window() { return &native_; }
+  ui::NativeWindow* native_window() { return native_.get(); }
 
  private:
   bool OnClick(const ui::EventArgs& args);
@@ -52,7 +53,7 @@ class FolderPathDialog : public ui::Window {
   AnswerCallback answer_;
   bool answered_ = false;
   ui::RichEdit* path_ = nullptr;
-  ui::NativeWindow native_{this};
+  const std::unique_ptr<ui::NativeWindow> native_ = ui::NativeWindow::Make(this);
 };
 
 }  // namespace installer_ui

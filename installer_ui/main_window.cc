@@ -53,7 +53,7 @@ bool CMainWindow::Create(const std::u16string& title) {
     return false;
   }
   Resize(GetInitialSize());
-  native_ = std::make_unique<ui::NativeWindow>(this);
+  native_ = ui::NativeWindow::Make(this);
   if (!native_->Create(nullptr, nbase::Utf16ToUtf8(title))) {
     create_error_ = u"window not created: " + nbase::Utf8ToUtf16(native_->GetLastError());
     native_.reset();

@@ -81,9 +81,9 @@ bool MsgBox::Create(ui::NativeWindow* owner) {
   if (!LoadSkin()) return false;
   owner_ = owner;
   if (owner_) owner_alive_ = owner_->GetWeakFlag();
-  native_.SetCloseHandler([this](uint32_t code) { OnFinalClose(code); });
+  native_->SetCloseHandler([this](uint32_t code) { OnFinalClose(code); });
   // The box has no window title.
-  return native_.Create(owner_, std::string());
+  return native_->Create(owner_, std::string());
 }
 
 void MsgBox::InitWindow() {
@@ -131,8 +131,8 @@ void MsgBox::ShowQuestion(const std::u16string& content, const std::u16string& t
     owner_disabled_ = true;
   }
   FitWindowToContent();
-  native_.CenterWindow();
-  native_.Show(true);
+  native_->CenterWindow();
+  native_->Show(true);
 }
 
 void MsgBox::SetContentText(const std::u16string& text) {
@@ -156,8 +156,8 @@ void MsgBox::FitWindowToContent() {
   const ui::Rect& margin = root->GetMargin();
   const int32_t height = std::max(initial.cy, wanted.cy + margin.top + margin.bottom);
   if (height == client.cy) return;
-  if (native_.IsCreated()) {
-    native_.Resize(ui::Size{width, height});
+  if (native_->IsCreated()) {
+    native_->Resize(ui::Size{width, height});
   } else {
     Resize(ui::Size{width, height});
   }
@@ -202,16 +202,16 @@ void MsgBox::Close(uint32_t code) {
   GiveOwnerBack();
   // A closing box takes no more input.
   SetWindowEnabled(false);
-  if (!native_.IsCreated() || !GetRoot()) {
-    native_.RequestClose(code);
+  if (!native_->IsCreated() || !GetRoot()) {
+    native_->RequestClose(code);
     return;
   }
   for (int step = 1; step < kFadeSteps; ++step) {
     const float opacity = 1.0f - static_cast<float>(step) / kFadeSteps;
-    PostToUiThread(ToWeakCallback([this, opacity] { native_.SetOpacity(opacity); }),
+    PostToUiThread(ToWeakCallback([this, opacity] { native_->SetOpacity(opacity); }),
                    kFadeOutMs * step / kFadeSteps);
   }
-  PostToUiThread(ToWeakCallback([this, code] { native_.RequestClose(code); }), kFadeOutMs);
+  PostToUiThread(ToWeakCallback([this, code] { native_->RequestClose(code); }), kFadeOutMs);
 }
 
 void MsgBox::GiveOwnerBack() {

@@ -114,7 +114,7 @@ class MsgBox : public ui::Window {
   bool OnEscape() override;
   void InitWindow() override;
 
-  ui::NativeWindow* native_window() { return &native_; }
+  ui::NativeWindow* native_window() { return native_.get(); }
   ui::NativeWindow* owner() const { return owner_; }
   bool IsClosing() const { return closing_; }
 
@@ -138,7 +138,7 @@ class MsgBox : public ui::Window {
   ui::Button* btn_yes_ = nullptr;
   ui::Button* btn_no_ = nullptr;
 
-  ui::NativeWindow native_{this};
+  const std::unique_ptr<ui::NativeWindow> native_ = ui::NativeWindow::Make(this);
   ui::NativeWindow* owner_ = nullptr;
   std::weak_ptr<nbase::WeakFlag> owner_alive_;
   bool owner_disabled_ = false;

@@ -463,6 +463,83 @@ IdleRun MeasureIdle(const Env& installer_env, const Env& peer_env, int seconds) 
   return run;
 }
 
+// Start to first frame and peak memory of the Windows installer and of a
+// minimal Win32 + GDI+ program, both under Wine on the same X server,
+// alternately. The first frame is taken from outside (the moment its line
+// reaches the output): the Windows programs' own clock is not the host's.
+struct WineStartRun {
+  std::vector<double> installer_ms, peer_ms, installer_mib, peer_mib;
+  std::string note;  // why the figures are missing
+};
+
+#ifdef VARNIK_WINDOWS_SETUP_EXE
+std::string WineServerProgram() {
+  const char* packaged = "/usr/lib/wine/wineserver64";
+  return access(packaged, X_OK) == 0 ? packaged : "wineserver";
+}
+
+// One Wine program's start; ended by SIGTERM once its first frame is out.
+StartSample MeasureWineStart(const std::string& program, const Env& env,
+                             std::chrono::milliseconds timeout) {
+  StartSample sample;
+  ChildProcess child({VARNIK_WINE_RUN, VARNIK_WINE_BENCH_PREFIX, program}, env);
+  if (!child.Start()) return sample;
+  if (child.WaitForText("first frame presented", timeout)) {
+    sample.first_frame_ms = ChildProcess::MonotonicMs() - child.started_ms();
+  } else {
+    Progress(program + " showed no first frame under Wine:\n" + child.Output());
+  }
+  child.Stop(SIGTERM, 10s);
+  if (child.peak_rss_kib() > 0) sample.peak_mib = child.peak_rss_kib() / 1024.0;
+  return sample;
+}
+
+WineStartRun MeasureWineStarts(const VirtualDisplay* display, const std::string& server_host,
+                               int rounds) {
+  WineStartRun run;
+  if (!display || !ExecutableExists(VARNIK_WINDOWS_SETUP_EXE) ||
+      !ExecutableExists(VARNIK_WINDOWS_PEER_EXE)) {
+    run.note = display ? "Windows programs not built" : "Xvfb missing";
+    return run;
+  }
+  const Env env{{"VARNIK_WINE_DISPLAY", display->name()},
+                {"VARNIK_DEBUG", "1"},
+                {"VARNIK_SERVER_HOST", server_host}};
+  const Env server_env{{"WINEPREFIX", VARNIK_WINE_BENCH_PREFIX}};
+  // The first run creates the prefix and fills Wine's caches; it is not
+  // counted. Then one Wine server stays up for every measured run, so that
+  // neither side pays for starting it.
+  if (!MeasureWineStart(VARNIK_WINDOWS_PEER_EXE, env, 180s).first_frame_ms) {
+    run.note = "the peer showed no frame under Wine";
+    return run;
+  }
+  RunHelper({WineServerProgram(), "-w"}, server_env);
+  RunHelper({WineServerProgram(), "-p"}, server_env);
+  for (int round = 0; round < rounds; ++round) {
+    for (int side = 0; side < 2; ++side) {
+      const bool installer_side = (round + side) % 2 == 0;
+      const StartSample sample = MeasureWineStart(
+          installer_side ? VARNIK_WINDOWS_SETUP_EXE : VARNIK_WINDOWS_PEER_EXE, env, 60s);
+      if (sample.first_frame_ms) {
+        (installer_side ? run.installer_ms : run.peer_ms).push_back(*sample.first_frame_ms);
+      }
+      if (sample.peak_mib) {
+        (installer_side ? run.installer_mib : run.peer_mib).push_back(*sample.peak_mib);
+      }
+    }
+  }
+  RunHelper({WineServerProgram(), "-k"}, server_env);
+  if (run.installer_ms.empty()) run.note = "the installer showed no frame under Wine";
+  return run;
+}
+#else
+WineStartRun MeasureWineStarts(const VirtualDisplay*, const std::string&, int) {
+  WineStartRun run;
+  run.note = "no Windows build (VARNIK_WINDOWS_BUILD_DIR)";
+  return run;
+}
+#endif
+
 bool ParseOptions(int argc, char** argv, Options* options) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
@@ -592,6 +669,10 @@ int main(int argc, char** argv) {
   } else {
     stall.note = "no development server";
   }
+  Progress("Windows start-up under Wine: " + std::to_string(options.rounds) + " rounds each");
+  const WineStartRun wine =
+      MeasureWineStarts(display.get(), server_up ? server.host() : "127.0.0.1:1", options.rounds);
+  if (!wine.note.empty()) Progress("Windows start-up: " + wine.note);
   server.process().Stop(SIGTERM, 10s);
   const std::string load_after = MachineInfo::CurrentLoad();
   const double run_seconds =
@@ -620,6 +701,12 @@ int main(int argc, char** argv) {
   table.AddMeasuredRow("peak resident memory through download + installation", stall.peak_mib,
                        Max(peer_rss), "MiB", 1, peer_program + ", at first frame",
                        "1.5 x or less");
+  const std::string wine_peer = "minimal Win32 + GDI+ program under Wine, one text line";
+  table.AddMeasuredRow("varnikpdf-setup.exe under Wine: start to first frame (median of " +
+                           std::to_string(options.rounds) + ")",
+                       Median(wine.installer_ms), Median(wine.peer_ms), "ms", 1, wine_peer);
+  table.AddMeasuredRow("varnikpdf-setup.exe under Wine: peak resident memory at first frame",
+                       Max(wine.installer_mib), Max(wine.peer_mib), "MiB", 1, wine_peer);
   table.AddMeasuredRow("download throughput, 256 MiB from loopback",
                        Get(m, "download_ours_mb_per_s"), Get(m, "download_curl_mb_per_s"), "MB/s",
                        1, "curl -o", "0.95 or more");
@@ -718,6 +805,15 @@ int main(int argc, char** argv) {
         "  frame was presented, and the time before `posix_spawn` is subtracted. Peak\n"
         "  memory is the child's `ru_maxrss` after it is ended with SIGTERM right after\n"
         "  that frame.\n"
+        "- Windows start-up: `varnikpdf-setup.exe` of the Windows build and a minimal\n"
+        "  Win32 + GDI+ program (a 600 x 400 window, one line of text drawn in its first\n"
+        "  WM_PAINT), alternately under Wine in a prefix of their own, on the private Xvfb,\n"
+        "  one persistent Wine server for all runs (the first, prefix-creating run is not\n"
+        "  counted). The time runs from the start of `cmake/wine-run` until the line of\n"
+        "  the first frame reaches the output; peak memory is the Wine process's\n"
+        "  `ru_maxrss` (the Wine server and Wine's own service processes are not counted\n"
+        "  on either side). Needs a Windows build beside the Release build\n"
+        "  (`VARNIK_WINDOWS_BUILD_DIR`).\n"
         "- UI stall: the real installer under Xvfb with `VARNIK_UI_STALL=1`, \"立即安装\"\n"
         "  clicked through `xdotool`; the UI pump reports the longest stretch between two\n"
         "  looks at its event queue (time asleep excluded) from the click until the\n"

@@ -4,9 +4,9 @@
 // pango text line, presents it and prints
 //   "first frame presented at <CLOCK_MONOTONIC ms> ms"
 // on standard error, as the installer does under VARNIK_DEBUG=1, after the
-// start-up steps it shares with the installer ("startup main", "startup sdl
-// up", "startup native window created", "startup first paint"). Then it
-// waits for events until SIGTERM/SIGINT (SDL's quit event) or, with a first
+// start-up steps it shares with the installer ("startup main", "startup
+// backend up", "startup native window created", "startup first paint").
+// Then it waits for events until SIGTERM/SIGINT (SDL's quit event) or, with a first
 // argument "--exit", ends at once.
 #include <SDL.h>
 #include <cairo.h>
@@ -35,7 +35,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "SDL: %s\n", SDL_GetError());
     return 1;
   }
-  TimeMark("startup sdl up");
+  TimeMark("startup backend up");
   SDL_Window* window = SDL_CreateWindow("first frame peer", SDL_WINDOWPOS_UNDEFINED,
                                         SDL_WINDOWPOS_UNDEFINED, 600, 400, SDL_WINDOW_BORDERLESS);
   TimeMark("startup native window created");

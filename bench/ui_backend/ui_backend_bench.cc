@@ -25,7 +25,7 @@
 #include "base/weak_callback.h"
 #include "bench/common/bench_metric.h"
 #include "bench/common/peer_frame.h"
-#include "ui/backend/native_window.h"
+#include "ui/backend/sdl_native_window.h"
 #include "ui/backend/sdl_backend.h"
 #include "ui/core/dpi_scale.h"
 #include "ui/core/global_manager.h"
@@ -102,7 +102,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "cannot load basic.xml\n");
     return 1;
   }
-  ui::NativeWindow native(&window);
+  ui::SdlNativeWindow native(&window);
   if (!native.Create(nullptr, "VarnikPDF转换器")) return 1;
   native.Show();
   const double first_frame_ms = MsSince(created);

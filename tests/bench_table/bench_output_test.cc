@@ -56,7 +56,7 @@ TEST(BenchOutputTest, StartupStepsKeepTheirOrderAndTheirFirstLine) {
   const auto steps = BenchOutput::StartupSteps(
       "startup main at 10.5 ms\n"
       "system dpi 96, theme folder themes\\default\n"
-      "startup sdl up at 12 ms\n"
+      "startup backend up at 12 ms\n"
       "startup main at 99 ms\n"           // the same step again counts once
       "startup broken at x ms\n"          // no number
       "startup late at 13 ms later\n"     // not at the line's end
@@ -64,7 +64,7 @@ TEST(BenchOutputTest, StartupStepsKeepTheirOrderAndTheirFirstLine) {
       "first frame presented at 20 ms\n"
       "main window shown at 21 ms\n");    // not a start-up step
   const BenchOutput::StartupStepList expected = {{"startup main", 10.5},
-                                                 {"startup sdl up", 12},
+                                                 {"startup backend up", 12},
                                                  {"startup skin opened", 11},
                                                  {"first frame presented", 20}};
   EXPECT_EQ(steps, expected);

@@ -88,7 +88,7 @@ TEST(MeasuredProcessTest, InstallerAndPeerWriteTheirStartupStepsInOrderBeforeThe
   installer.Stop(SIGTERM, kDeadline);
 
   const std::vector<std::string> expected = {
-      "startup main", "startup sdl up", "startup report properties", "startup skin opened",
+      "startup main", "startup backend up", "startup report properties", "startup skin opened",
       "startup style and strings", "startup configuration", "startup window laid out",
       "startup native window created", "startup first paint", "first frame presented"};
   const auto steps = BenchOutput::StartupSteps(installer.Output());

@@ -17,6 +17,7 @@
 #include "tests/support/test_ui_thread.h"
 #include "tests/support/ui_globals.h"
 #include "tests/ui_backend/backend_test_support.h"
+#include "ui/backend/sdl_native_window.h"
 #include "ui/core/box.h"
 #include "ui/core/button.h"
 #include "ui/core/dpi_scale.h"
@@ -124,7 +125,7 @@ class MsgBoxTest : public ui::testing_support::SdlTest {
       nbase::MessageLoop::current()->PostDelayedTask(poll, nbase::TimeDelta::FromMilliseconds(2));
     };
     varnik_test::TestUiThread thread([&] {
-      owner_native_ = std::make_unique<ui::NativeWindow>(&owner_);
+      owner_native_ = ui::NativeWindow::Make(&owner_);
       ASSERT_TRUE(owner_native_->Create(nullptr, "owner")) << owner_native_->GetLastError();
       owner_native_->Show();
       owner_.SetFocus(owner_.button());
@@ -174,13 +175,13 @@ class MsgBoxTest : public ui::testing_support::SdlTest {
     const int x = (r.left + r.right) / 2;
     const int y = (r.top + r.bottom) / 2;
     SDL_Event move = Event(SDL_MOUSEMOTION);
-    move.motion.windowID = native->sdl_window_id();
+    move.motion.windowID = ui::SdlNativeWindow::Of(native)->sdl_window_id();
     move.motion.x = x;
     move.motion.y = y;
     SDL_PushEvent(&move);
     for (uint32_t type : {SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
       SDL_Event e = Event(type);
-      e.button.windowID = native->sdl_window_id();
+      e.button.windowID = ui::SdlNativeWindow::Of(native)->sdl_window_id();
       e.button.button = SDL_BUTTON_LEFT;
       e.button.state = type == SDL_MOUSEBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
       e.button.clicks = 1;
@@ -195,7 +196,7 @@ class MsgBoxTest : public ui::testing_support::SdlTest {
   static void PressKey(ui::NativeWindow* native, SDL_Keycode key) {
     for (uint32_t type : {SDL_KEYDOWN, SDL_KEYUP}) {
       SDL_Event e = Event(type);
-      e.key.windowID = native->sdl_window_id();
+      e.key.windowID = ui::SdlNativeWindow::Of(native)->sdl_window_id();
       e.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
       e.key.keysym.sym = key;
       SDL_PushEvent(&e);
@@ -203,7 +204,7 @@ class MsgBoxTest : public ui::testing_support::SdlTest {
   }
   static void WindowCloseRequest(ui::NativeWindow* native) {
     SDL_Event e = Event(SDL_WINDOWEVENT);
-    e.window.windowID = native->sdl_window_id();
+    e.window.windowID = ui::SdlNativeWindow::Of(native)->sdl_window_id();
     e.window.event = SDL_WINDOWEVENT_CLOSE;
     SDL_PushEvent(&e);
   }

@@ -14,7 +14,7 @@
 #include "installer_ui/main_window.h"
 #include "installer_ui/msg_box.h"
 #include "ui/backend/message_box_chain.h"
-#include "ui/backend/native_window.h"
+#include "ui/backend/sdl_native_window.h"
 #include "ui/backend/sdl_backend.h"
 #include "ui/core/label.h"
 #include "ui/core/rich_edit.h"
@@ -154,14 +154,14 @@ bool WindowDriver::ClickIn(std::function<ui::Window*()> window_of,
     if (!c || !c->IsVisible() || !native) return kNotClicked;
     window->LayoutIfNeeded();
     const ui::Rect& r = c->GetPos();
-    const uint32_t id = native->sdl_window_id();
+    const uint32_t id = ui::SdlNativeWindow::Of(native)->sdl_window_id();
     const int x = (r.left + r.right) / 2;
     const int y = (r.top + r.bottom) / 2;
     for (uint32_t type : {SDL_MOUSEMOTION, SDL_MOUSEBUTTONDOWN, SDL_MOUSEBUTTONUP}) {
       // A click may close the window it lands on; stop feeding it then.
       ui::NativeWindow* target = native_of();
       if (!target) break;
-      target->HandleEvent(MouseEvent(id, type, x, y));
+      ui::SdlNativeWindow::Of(target)->HandleEvent(MouseEvent(id, type, x, y));
     }
     return !look || look() ? kClicked : kLookFailed;
   });
@@ -181,7 +181,7 @@ bool WindowDriver::ClickThen(const std::u16string& name, const std::function<boo
 
 void WindowDriver::TypeText(const std::string& utf8) {
   OnUi<bool>([utf8] {
-    ui::NativeWindow* native = Window()->native_window();
+    ui::SdlNativeWindow* native = ui::SdlNativeWindow::Of(Window()->native_window());
     if (!native) return false;
     const uint32_t id = native->sdl_window_id();
     for (size_t at = 0; at < utf8.size();) {
@@ -211,7 +211,7 @@ void WindowDriver::TypeText(const std::string& utf8) {
 
 void WindowDriver::SystemClose() {
   OnUi<bool>([] {
-    ui::NativeWindow* native = Window()->native_window();
+    ui::SdlNativeWindow* native = ui::SdlNativeWindow::Of(Window()->native_window());
     if (!native) return false;
     SDL_Event event;
     SDL_zero(event);

@@ -1,4 +1,4 @@
-#include "ui/backend/native_window.h"
+#include "ui/backend/sdl_native_window.h"
 
 #include "tests/ui_backend/pixel_support.h"
 #include "ui/backend/image_cache.h"
@@ -131,7 +131,7 @@ class NativeWindowTest : public testing_support::SdlTest {
   nbase::MessageLoop loop_{nbase::MessageLoop::kUI};
   PangoTextMeasurer measurer_;
   Window window_;
-  NativeWindow native_{&window_};
+  SdlNativeWindow native_{&window_};
   Label* title_ = nullptr;
   Button* button_ = nullptr;
   RichEdit* edit_ = nullptr;

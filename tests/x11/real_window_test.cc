@@ -4,10 +4,7 @@
 // layout probe, which lays the same skin out at the same DPI. Reports are
 // checked at the loopback package server. Every wait has a deadline; the
 // suite skips only when no X server can be started.
-#include <fcntl.h>
-#include <poll.h>
 #include <signal.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -23,6 +20,7 @@
 #include "tests/app/installer_process.h"
 #include "tests/platform/test_support.h"
 #include "tests/support/package_server.h"
+#include "tests/support/private_x_server.h"
 #include "tests/support/process_scan.h"
 #include "tools/x11_tools/x11_snapshot.h"
 
@@ -39,82 +37,8 @@ struct Point {
   uint32_t colour = 0;
 };
 
-// A private X server; the display number is the one Xvfb reports through
-// -displayfd once it accepts clients.
-class PrivateXServer {
- public:
-  bool Start(std::string* error) {
-    int fds[2];
-    if (pipe2(fds, O_CLOEXEC) != 0) return false;
-    pid_ = fork();
-    if (pid_ == 0) {
-      dup2(fds[1], 3);
-      const int null = open("/dev/null", O_WRONLY);
-      dup2(null, 1);
-      dup2(null, 2);
-      execlp("Xvfb", "Xvfb", "-displayfd", "3", "-screen", "0", "1280x800x24", "-nolisten", "tcp",
-             static_cast<char*>(nullptr));
-      _exit(127);
-    }
-    close(fds[1]);
-    std::string number;
-    pollfd waiting{fds[0], POLLIN, 0};
-    const auto deadline = std::chrono::steady_clock::now() + 20s;
-    while (number.find('\n') == std::string::npos && std::chrono::steady_clock::now() < deadline) {
-      if (poll(&waiting, 1, 200) <= 0) continue;
-      char buffer[16];
-      const ssize_t n = read(fds[0], buffer, sizeof buffer);
-      if (n <= 0) break;
-      number.append(buffer, static_cast<size_t>(n));
-    }
-    close(fds[0]);
-    if (number.find('\n') == std::string::npos) {
-      *error = "Xvfb did not report a display within 20 s";
-      return false;
-    }
-    display_ = ":" + number.substr(0, number.find('\n'));
-    return true;
-  }
-  ~PrivateXServer() {
-    if (pid_ > 0) {
-      kill(pid_, SIGTERM);
-      waitpid(pid_, nullptr, 0);
-    }
-  }
-  const std::string& display() const { return display_; }
-
- private:
-  pid_t pid_ = -1;
-  std::string display_;
-};
-
-// Runs a command without a shell's quoting troubles (arguments as given) and
-// returns its standard output; `ok` is false on a non-zero exit.
-std::string RunCommand(std::vector<std::string> argv, const std::map<std::string, std::string>& env,
-                       bool* ok) {
-  int fds[2];
-  if (pipe2(fds, O_CLOEXEC) != 0) return "";
-  const pid_t pid = fork();
-  if (pid == 0) {
-    dup2(fds[1], 1);
-    for (const auto& [name, value] : env) setenv(name.c_str(), value.c_str(), 1);
-    std::vector<char*> args;
-    for (std::string& a : argv) args.push_back(a.data());
-    args.push_back(nullptr);
-    execvp(args[0], args.data());
-    _exit(127);
-  }
-  close(fds[1]);
-  std::string out;
-  char buffer[4096];
-  ssize_t n;
-  while ((n = read(fds[0], buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<size_t>(n));
-  close(fds[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  *ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-  return out;
-}
+using varnik_test::PrivateXServer;
+using varnik_test::RunCommand;
 
 class RealWindowTest : public ::testing::Test {
  protected:

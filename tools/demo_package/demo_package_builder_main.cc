@@ -1,8 +1,12 @@
 // Builds the demo installation package: the shell script (which starts with
 // the letters M and Z), comment lines that pad the file past the package's
 // least size, and the product application as the file's last bytes.
+// With --pad it makes the Windows package from the built program instead:
+// the program, then zero bytes past the least size (data after a program's
+// last section is never loaded).
 //
 // Usage: varnik_demo_package_builder SCRIPT PRODUCT_APP OUTPUT
+//        varnik_demo_package_builder --pad PROGRAM OUTPUT
 #include <sys/stat.h>
 
 #include <cstdio>
@@ -24,11 +28,43 @@ bool ReadAll(const char* path, std::string* content) {
   return true;
 }
 
+// Writes `content` to `path` through a temporary file and a rename, as an
+// executable file.
+int WriteOutput(const std::string& content, const std::string& path) {
+  const std::string part = path + ".part";
+  {
+    std::ofstream out(part, std::ios::binary | std::ios::trunc);
+    out << content;
+    if (!out) {
+      std::cerr << "cannot write " << part << "\n";
+      return 1;
+    }
+  }
+  chmod(part.c_str(), 0755);
+  if (std::rename(part.c_str(), path.c_str()) != 0) {
+    std::cerr << "cannot rename " << part << "\n";
+    return 1;
+  }
+  return 0;
+}
+
+int Pad(const char* program_path, const char* output) {
+  std::string program;
+  if (!ReadAll(program_path, &program) || program.compare(0, 2, "MZ") != 0) {
+    std::cerr << "cannot read a program from " << program_path << "\n";
+    return 1;
+  }
+  if (program.size() < kLeastPackageBytes + 65536) program.resize(kLeastPackageBytes + 65536);
+  return WriteOutput(program, output);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc == 4 && std::string(argv[1]) == "--pad") return Pad(argv[2], argv[3]);
   if (argc != 4) {
-    std::cerr << "usage: " << argv[0] << " SCRIPT PRODUCT_APP OUTPUT\n";
+    std::cerr << "usage: " << argv[0] << " SCRIPT PRODUCT_APP OUTPUT\n"
+              << "       " << argv[0] << " --pad PROGRAM OUTPUT\n";
     return 2;
   }
   std::string script;
@@ -53,19 +89,5 @@ int main(int argc, char** argv) {
   const std::string line = "# " + std::string(77, '-') + "\n";
   while (script.size() + padding.size() + app.size() < target) padding += line;
 
-  std::string output = std::string(argv[3]) + ".part";
-  {
-    std::ofstream out(output, std::ios::binary | std::ios::trunc);
-    out << script << padding << app;
-    if (!out) {
-      std::cerr << "cannot write " << output << "\n";
-      return 1;
-    }
-  }
-  chmod(output.c_str(), 0755);
-  if (std::rename(output.c_str(), argv[3]) != 0) {
-    std::cerr << "cannot rename " << output << "\n";
-    return 1;
-  }
-  return 0;
+  return WriteOutput(script + padding + app, argv[3]);
 }

@@ -22,14 +22,6 @@ cairo_status_t ReadPngBytes(void* closure, unsigned char* data, unsigned int len
   return CAIRO_STATUS_SUCCESS;
 }
 
-std::u16string CacheKey(const std::u16string& path) {
-  std::u16string key = ResourceLoader::NormalizePath(path);
-  for (char16_t& c : key) {
-    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
-  }
-  return key;
-}
-
 }  // namespace
 
 ImageCache::~ImageCache() { Clear(); }
@@ -64,7 +56,7 @@ cairo_surface_t* ImageCache::DecodePng(const std::string& bytes) {
 
 cairo_surface_t* ImageCache::Get(const std::u16string& path) {
   if (path.empty()) return nullptr;
-  const std::u16string key = CacheKey(path);
+  const std::u16string key = ResourceLoader::LookupKey(path);
   auto it = images_.find(key);
   if (it != images_.end()) return it->second;
   ++loads_;

@@ -1,9 +1,11 @@
 #include "ui/backend/ui_stall_meter.h"
 
+#ifdef __linux__
 #include <fcntl.h>
-#include <time.h>
 #include <unistd.h>
+#endif
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -13,14 +15,37 @@ namespace ui {
 namespace {
 
 int64_t MonotonicMicroseconds() {
-  timespec now{};
-  clock_gettime(CLOCK_MONOTONIC, &now);
-  return static_cast<int64_t>(now.tv_sec) * 1000000 + now.tv_nsec / 1000;
+  return std::chrono::duration_cast<std::chrono::microseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
+
+// The calling thread's schedstat, opened for CoreWaitMicroseconds; -1
+// where the system has none.
+int OpenThreadSchedstat() {
+#ifdef __linux__
+  return open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC);
+#else
+  return -1;
+#endif
+}
+
+void CloseThreadSchedstat(int fd) {
+#ifdef __linux__
+  if (fd >= 0) close(fd);
+#else
+  (void)fd;
+#endif
 }
 
 // The second field of the thread's schedstat: nanoseconds spent waiting on
-// a run queue. Read with one call on a descriptor kept open.
+// a run queue. Read with one call on a descriptor kept open; 0 where the
+// system does not say.
 int64_t CoreWaitMicroseconds(int fd) {
+#ifndef __linux__
+  (void)fd;
+  return 0;
+#else
   char text[128];
   const ssize_t n = fd < 0 ? -1 : pread(fd, text, sizeof text - 1, 0);
   if (n <= 0) return 0;
@@ -29,12 +54,13 @@ int64_t CoreWaitMicroseconds(int fd) {
   unsigned long long waiting = 0;
   if (std::sscanf(text, "%llu %llu", &on_cpu, &waiting) != 2) return 0;
   return static_cast<int64_t>(waiting / 1000);
+#endif
 }
 
 void WriteToStandardError(const std::string& line) {
-  // One write per line, so lines of other threads never cut into it.
-  ssize_t ignored = write(STDERR_FILENO, line.data(), line.size());
-  (void)ignored;
+  // One call per line on the unbuffered stream, so lines of other threads
+  // never cut into it.
+  std::fwrite(line.data(), 1, line.size(), stderr);
 }
 
 }  // namespace
@@ -54,7 +80,7 @@ UiStallMeter::UiStallMeter(Sink sink, Clock clock, int64_t period_us, Clock core
     // calls Responsive and Resumed.
     core_wait_ = [this] {
       if (schedstat_fd_ < 0) {
-        schedstat_fd_ = open("/proc/thread-self/schedstat", O_RDONLY | O_CLOEXEC);
+        schedstat_fd_ = OpenThreadSchedstat();
       }
       return CoreWaitMicroseconds(schedstat_fd_);
     };
@@ -62,7 +88,7 @@ UiStallMeter::UiStallMeter(Sink sink, Clock clock, int64_t period_us, Clock core
 }
 
 UiStallMeter::~UiStallMeter() {
-  if (schedstat_fd_ >= 0) close(schedstat_fd_);
+  CloseThreadSchedstat(schedstat_fd_);
 }
 
 void UiStallMeter::Responsive() {

@@ -24,7 +24,8 @@ namespace ui {
 class UiStallMeter {
  public:
   using Sink = std::function<void(const std::string& line)>;
-  // Monotonic time in microseconds (CLOCK_MONOTONIC by default).
+  // Monotonic time in microseconds (the steady clock by default:
+  // CLOCK_MONOTONIC on Linux).
   using Clock = std::function<int64_t()>;
   // Microseconds the calling thread has spent so far ready to run but
   // waiting for a core (by default from /proc/thread-self/schedstat; 0

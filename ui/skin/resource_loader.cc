@@ -159,6 +159,14 @@ std::u16string ResourceLoader::GetLayoutPath(std::u16string_view skin_folder,
   return NormalizePath(GetThemeRoot() + AsFolder(skin_folder) + std::u16string(skin_file));
 }
 
+std::u16string ResourceLoader::LookupKey(std::u16string_view path) {
+  std::u16string key = NormalizePath(path);
+  for (char16_t& c : key) {
+    if (c >= u'A' && c <= u'Z') c = static_cast<char16_t>(c - u'A' + u'a');
+  }
+  return key;
+}
+
 std::u16string ResourceLoader::NormalizePath(std::u16string_view path) {
   std::u16string result(path);
   for (char16_t& c : result) {

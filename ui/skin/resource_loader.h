@@ -60,6 +60,9 @@ class ResourceLoader {
   // The lookup form of any path: backslashes become "/", "//", "." and
   // "x/.." fold away.
   static std::u16string NormalizePath(std::u16string_view path);
+  // The normalised path in ASCII lower case: one key per package entry,
+  // however a layout spells its name (caches of decoded images use it).
+  static std::u16string LookupKey(std::u16string_view path);
 
   // Reads the whole file at `path` from the package, or from the file system
   // when none is open. False when it is absent or cannot be read.
