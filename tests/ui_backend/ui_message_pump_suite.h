@@ -185,8 +185,12 @@ TYPED_TEST_P(UiMessagePumpTest, ChainOfOneMsDelaysWaitsTenMsEach) {
   ASSERT_EQ(runs, kLinks);
   // Each link waited for a raised 10 ms timer, not for 1 ms (which would
   // take about 5 ms in all). A timed wait may end a few milliseconds early
-  // on a coarse clock, so only half of each raised wait is counted.
-  EXPECT_GE(MsSince(start), int64_t{kLinks} * (Pump::kMinDelayedWaitMs / 2));
+  // on a coarse clock, and a message-driven pump is woken by whatever else
+  // reaches the thread (under Wine on a busy machine, every few waits), after
+  // which a due task runs at once as it would after any message. So only a
+  // quarter of each raised wait is counted: still over twice the unraised
+  // chain.
+  EXPECT_GE(MsSince(start), int64_t{kLinks} * Pump::kMinDelayedWaitMs / 4);
 }
 
 class TickOwner : public nbase::SupportWeakCallback {};
