@@ -37,7 +37,7 @@ TEST_F(GdiplusTest, SystemFaceIsAnInstalledChineseFaceAndUnknownFacesFallBackToI
   EXPECT_TRUE(face == u"Microsoft YaHei" || face == u"WenQuanYi Micro Hei");
   EXPECT_EQ(GdiplusFonts::ResolveFace(u""), face);
   EXPECT_EQ(GdiplusFonts::ResolveFace(u"No Such Face 7"), face);
-  // The same spec is one font object.
+  // The same font asked for twice is one font object.
   EXPECT_EQ(GdiplusFonts::Get(Font(14)), GdiplusFonts::Get(Font(14)));
   EXPECT_NE(GdiplusFonts::Get(Font(14)), GdiplusFonts::Get(Font(14, true)));
 }

@@ -50,16 +50,16 @@ std::u16string GdiplusFonts::ResolveFace(const std::u16string& face) {
   return resolved;
 }
 
-Gdiplus::Font* GdiplusFonts::Get(const FontSpec& spec) {
+Gdiplus::Font* GdiplusFonts::Get(const FontSpec& wanted) {
   int32_t style = Gdiplus::FontStyleRegular;
-  if (spec.bold) style |= Gdiplus::FontStyleBold;
-  if (spec.italic) style |= Gdiplus::FontStyleItalic;
-  if (spec.underline) style |= Gdiplus::FontStyleUnderline;
-  const int32_t size = spec.size_px > 0 ? spec.size_px : 12;
-  FontKey key{spec.face, size, style};
+  if (wanted.bold) style |= Gdiplus::FontStyleBold;
+  if (wanted.italic) style |= Gdiplus::FontStyleItalic;
+  if (wanted.underline) style |= Gdiplus::FontStyleUnderline;
+  const int32_t size = wanted.size_px > 0 ? wanted.size_px : 12;
+  FontKey key{wanted.face, size, style};
   auto it = FontTable().find(key);
   if (it != FontTable().end()) return it->second.get();
-  const std::u16string face = ResolveFace(spec.face);
+  const std::u16string face = ResolveFace(wanted.face);
   std::unique_ptr<Gdiplus::Font> font;
   if (!face.empty()) {
     font = std::make_unique<Gdiplus::Font>(Wide(face), static_cast<Gdiplus::REAL>(size), style,

@@ -24,9 +24,9 @@ class GdiplusFonts {
  public:
   // The installed face the skin's `face` is drawn with.
   static std::u16string ResolveFace(const std::u16string& face);
-  // The font of `spec`; never null (a font that cannot be made falls back to
+  // The font of `wanted`; never null (a font that cannot be made falls back to
   // GDI+'s generic sans serif at the same size).
-  static Gdiplus::Font* Get(const FontSpec& spec);
+  static Gdiplus::Font* Get(const FontSpec& wanted);
   // The layout of every text: no padding around it (the typographic
   // format), trailing blanks measured, no line wrap unless `wrap`; with
   // `ellipsis` a line cut at the right edge ends in "...". The caller sets
